@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace conversion {
+
+// The three output boxes, in the order a scale branch may write them.
+enum class OutputBox {
+    Fahrenheit, // Text2
+    Celsius,    // Text3
+    Kelvin,     // Text4
+};
+
+// What ConvertInput needs from a window: the two texts it reads and the three boxes it writes.
+// Texts are UTF-8. Each write must take effect before ConvertInput goes on, so that a conversion
+// error leaves exactly the boxes written before it changed.
+class ConverterView {
+public:
+    virtual ~ConverterView() = default;
+
+    virtual std::string inputText() const = 0; // Text1
+    virtual std::string scaleName() const = 0; // the text of Combo1
+    virtual void setOutputText(OutputBox box, std::string_view text) = 0;
+};
+
+// Shows the input temperature in all three scales. Examples (input, scale -> Text2, Text3, Text4):
+//   "100", "Fahrenheit" -> "100°F", "37.7777777777778°C", "310.927777777778°K"
+//   "37",  "Celsius"    -> "98.6°F", "37°C", "310°K"
+//   "273.15", "Kelvin"  -> "32.27°F", "0.149999999999977°C", "273.15°K"
+// An empty input or an unknown scale name writes nothing. Throws ConversionError or OverflowError
+// (number_text.h) part-way; the boxes written before the failing step keep their new texts.
+void ConvertInput(ConverterView& view);
+
+} // namespace conversion
