@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Makes sure the Debian 12 packages for building and running (and, with "test", testing) are
+# installed: installs them with apt-get when run as root, otherwise names what is missing.
+set -euo pipefail
+
+build_packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-comic-neue)
+test_packages=(libgtest-dev libbenchmark-dev clang clang-format xvfb xauth xdotool imagemagick
+               dbus-daemon at-spi2-core python3 python3-gi gir1.2-atspi-2.0
+               desktop-file-utils appstream)
+
+wanted=("${build_packages[@]}")
+if [[ "${1:-}" == "test" ]]; then
+    wanted+=("${test_packages[@]}")
+fi
+
+missing=()
+for package in "${wanted[@]}"; do
+    if ! dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null | grep -qx installed; then
+        missing+=("$package")
+    fi
+done
+
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+if [[ "$(id -u)" == 0 ]]; then
+    echo "Installing Debian packages: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+else
+    echo "These Debian packages are missing: ${missing[*]}" >&2
+    echo "Install them with:  sudo apt-get install ${missing[*]}" >&2
+    exit 1
+fi

@@ -1,0 +1,244 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+"""End-to-end test: the real program on a private Xvfb display, driven by real X key and mouse
+events (xdotool) and read through the accessibility tree (AT-SPI), as a screen reader reads it.
+
+Run it inside its own D-Bus session: dbus-run-session -- python3 e2e_test.py PROGRAM
+"""
+
+import os
+import subprocess
+import sys
+import time
+import unittest
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi  # noqa: E402
+
+PROGRAM = None
+MAIN_TITLE = "Velmora Temperature Converter"
+MESSAGE = " The character you entered is not allowed in the TextBox"
+
+
+def wait_for(what, probe, timeout=15.0):
+    """Polls probe() until it returns something truthy; fails with `what` after timeout."""
+    deadline = time.monotonic() + timeout
+    last = None
+    while time.monotonic() < deadline:
+        try:
+            last = probe()
+        except gi.repository.GLib.GError:
+            last = None
+        if last:
+            return last
+        time.sleep(0.05)
+    raise AssertionError(f"timed out waiting for {what} (last seen: {last!r})")
+
+
+def descendants(node):
+    for index in range(node.get_child_count()):
+        child = node.get_child_at_index(index)
+        if child is None:
+            continue
+        yield child
+        yield from descendants(child)
+
+
+def text_of(node):
+    """The node's text, or None where it has no text interface."""
+    try:
+        return Atspi.Text.get_text(node, 0, Atspi.Text.get_character_count(node))
+    except gi.repository.GLib.GError:
+        return None
+
+
+def centre_of(node):
+    box = node.get_extents(Atspi.CoordType.SCREEN)
+    return box.x + box.width // 2, box.y + box.height // 2
+
+
+class Display:
+    """A private X server, the accessibility bus and the program's environment."""
+
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            self.name = ":" + pipe.readline().strip()
+        os.environ["DISPLAY"] = self.name
+        self.bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.desktop = Atspi.get_desktop(0)
+
+    def close(self):
+        for process in (self.bus, self.xvfb):
+            process.terminate()
+            process.wait(timeout=10)
+
+
+class Program:
+    """One run of the program under test."""
+
+    def __init__(self, display):
+        self.display = display
+        environment = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                           LANG="C.UTF-8")
+        self.process = subprocess.Popen([PROGRAM], env=environment, stdin=subprocess.DEVNULL)
+        self.app = wait_for("the program on the accessibility bus", self._find_app)
+        self.main = self.window(MAIN_TITLE)
+
+    def _find_app(self):
+        desktop = self.display.desktop
+        for index in range(desktop.get_child_count()):
+            app = desktop.get_child_at_index(index)
+            if app is not None and app.get_process_id() == self.process.pid:
+                return app
+        return None
+
+    def windows(self):
+        return [self.app.get_child_at_index(i) for i in range(self.app.get_child_count())]
+
+    def window(self, name):
+        return wait_for(f"window {name!r}", lambda: next(
+            (w for w in self.windows() if w is not None and w.get_name() == name), None))
+
+    def has_window(self, name):
+        return any(w is not None and w.get_name() == name for w in self.windows())
+
+    def control(self, name, within=None):
+        root = within or self.main
+        return wait_for(f"control {name!r}", lambda: next(
+            (n for n in descendants(root) if n.get_name() == name), None))
+
+    def outputs(self):
+        return tuple(text_of(self.control(name)) for name in ("Fahrenheit", "Celsius", "Kelvin"))
+
+    def input_text(self):
+        return text_of(self.control("Temperature to convert"))
+
+    def wait_outputs(self, expected):
+        wait_for(f"outputs {expected}", lambda: self.outputs() == expected)
+
+    def focus_main(self):
+        window_id = subprocess.check_output(
+            ["xdotool", "search", "--sync", "--onlyvisible", "--pid", str(self.process.pid),
+             "--name", MAIN_TITLE], text=True).split()[0]
+        subprocess.run(["xdotool", "windowactivate", "--sync", window_id], check=False,
+                       stderr=subprocess.DEVNULL)
+        subprocess.run(["xdotool", "windowfocus", "--sync", window_id], check=True)
+
+    @staticmethod
+    def type(text):
+        subprocess.run(["xdotool", "type", "--delay", "30", text], check=True)
+
+    @staticmethod
+    def key(*names):
+        subprocess.run(["xdotool", "key", "--delay", "30", *names], check=True)
+
+    @staticmethod
+    def click_at(x, y):
+        subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"], check=True)
+
+    def click(self, node):
+        self.click_at(*centre_of(node))
+
+    def wait_exit(self, timeout=15):
+        return self.process.wait(timeout=timeout)
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+
+class EndToEnd(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.display = Display()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.display.close()
+
+    def setUp(self):
+        self.program = Program(self.display)
+        self.addCleanup(self.program.stop)
+        self.program.focus_main()
+
+    def test_typing_converts_live_in_all_three_scales(self):
+        p = self.program
+        self.assertEqual(p.control("Scale").get_name(), "Scale")
+        p.type("37")
+        p.wait_outputs(("98.6°F", "37°C", "310°K"))
+        # Emptying the input leaves the last results standing.
+        p.key("BackSpace", "BackSpace")
+        wait_for("an empty input", lambda: p.input_text() == "")
+        self.assertEqual(p.outputs(), ("98.6°F", "37°C", "310°K"))
+
+    def test_refused_character_shows_message_and_keeps_text(self):
+        p = self.program
+        p.type("12")
+        p.wait_outputs(("53.6°F", "12°C", "285°K"))
+        p.type("a")
+        box = p.window("Input validation")
+        self.assertTrue(any(n.get_name() == MESSAGE or text_of(n) == MESSAGE
+                            for n in descendants(box)), "message text not readable")
+        p.key("Return")
+        wait_for("the message box to close", lambda: not p.has_window("Input validation"))
+        self.assertEqual(p.input_text(), "12")
+        p.type("5")
+        p.wait_outputs(("257°F", "125°C", "398°K"))
+
+    def test_picking_a_scale_with_the_mouse_converts_again(self):
+        p = self.program
+        p.type("100")
+        p.wait_outputs(("212°F", "100°C", "373°K"))
+        combo = p.control("Scale")
+        box = combo.get_extents(Atspi.CoordType.SCREEN)
+        p.click_at(box.x + box.width - 6, box.y + box.height // 2)  # the drop-down arrow
+        item = wait_for("the Fahrenheit entry of the open list", lambda: next(
+            (n for w in p.windows() if w is not None for n in descendants(w)
+             if n.get_name() == "Fahrenheit" and n.get_role() == Atspi.Role.LIST_ITEM
+             and n.get_state_set().contains(Atspi.StateType.SHOWING)), None))
+        p.click(item)
+        p.wait_outputs(("100°F", "37.7777777777778°C", "310.927777777778°K"))
+
+    def test_about_window_opens_and_closes_on_click(self):
+        p = self.program
+        for _ in range(2):
+            p.click(p.control("About"))
+            about = p.window("Form2")
+            p.click(about)
+            wait_for("the About window to close", lambda: not p.has_window("Form2"))
+        self.assertIsNone(p.process.poll(), "closing the About window ended the program")
+
+    def test_close_picture_ends_the_program(self):
+        p = self.program
+        p.click(p.control("Close"))
+        self.assertEqual(p.wait_exit(), 0)
+
+    def test_about_window_outlives_the_main_window(self):
+        p = self.program
+        p.click(p.control("About"))
+        about = p.window("Form2")
+        # The About window sits over most of the main window; click the part of the close
+        # picture that it leaves uncovered.
+        close = p.control("Close").get_extents(Atspi.CoordType.SCREEN)
+        cover = about.get_extents(Atspi.CoordType.SCREEN)
+        x = next(x for x in range(close.x + close.width - 1, close.x - 1, -1)
+                 if not cover.x <= x < cover.x + cover.width)
+        p.click_at(x, close.y + close.height // 2)
+        wait_for("the main window to close", lambda: not p.has_window(MAIN_TITLE))
+        self.assertIsNone(p.process.poll(), "the program ended with the About window open")
+        p.click(p.window("Form2"))
+        self.assertEqual(p.wait_exit(), 0)
+
+
+if __name__ == "__main__":
+    PROGRAM = os.path.abspath(sys.argv.pop(1))
+    unittest.main(verbosity=2)
