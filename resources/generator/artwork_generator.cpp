@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: MIT
+#include "artwork_generator.h"
+
+#include "artwork_painter.h"
+#include "ico_writer.h"
+#include "icon_painter.h"
+
+#include <QDir>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <functional>
+#include <utility>
+
+namespace {
+
+// The images are fresh, without text, so the files hold only the pixels and the resolution
+// (96 dpi): nothing that could change from one run to the next.
+bool savePng(const QImage& image, const QString& path, QString* error) {
+    QImageWriter writer(path, "png");
+    if (!writer.write(image)) {
+        *error = QStringLiteral("%1: %2").arg(path, writer.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool saveBytes(const QByteArray& bytes, const QString& path, QString* error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+// Straight alpha and the exact format of each picture, so the files keep the same layout.
+QImage forSaving(const QImage& image) {
+    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                         : QImage::Format_RGB32);
+}
+
+} // namespace
+
+ArtworkGenerator::ArtworkGenerator(QString fontFamily)
+    : m_fontFamily(std::move(fontFamily)) {}
+
+QList<int> ArtworkGenerator::iconThemeSizes() {
+    return {16, 24, 32, 48, 64, 128, 256};
+}
+
+QStringList ArtworkGenerator::writeAll(const QString& directory, QString* error) const {
+    const QDir root(directory);
+    for (const QString& sub : {QStringLiteral("pictures"), QStringLiteral("icons")}) {
+        if (!root.mkpath(sub)) {
+            *error = QStringLiteral("cannot create %1").arg(root.filePath(sub));
+            return {};
+        }
+    }
+
+    QStringList written;
+    const auto write = [&](const QImage& image, const QString& name) {
+        if (!savePng(forSaving(image), root.filePath(name), error))
+            return false;
+        written.append(name);
+        return true;
+    };
+
+    const ArtworkPainter artwork(m_fontFamily);
+    using Picture = std::function<QImage(int)>;
+    const std::pair<QString, Picture> pictures[] = {
+        {QStringLiteral("background"),
+         [&](int s) {
+             return artwork.background(s);
+         }},
+        {QStringLiteral("title-banner"),
+         [&](int s) {
+             return artwork.titleBanner(s);
+         }},
+        {QStringLiteral("close"),
+         [&](int s) {
+             return artwork.closeButton(s);
+         }},
+        {QStringLiteral("about-banner"),
+         [&](int s) {
+             return artwork.aboutBanner(s);
+         }},
+        {QStringLiteral("about-card"),
+         [&](int s) {
+             return artwork.aboutCard(s);
+         }},
+    };
+    for (const auto& [name, draw] : pictures) {
+        if (!write(draw(1), QStringLiteral("pictures/%1.png").arg(name)) ||
+            !write(draw(2), QStringLiteral("pictures/%1@2x.png").arg(name)))
+            return {};
+    }
+
+    for (const int size : iconThemeSizes()) {
+        if (!write(IconPainter::render(size), QStringLiteral("icons/velmora-%1.png").arg(size)))
+            return {};
+    }
+
+    // The sizes and depths that Windows looks for: palette images for old displays and small
+    // sizes, true colour with alpha for the rest.
+    IcoWriter ico;
+    for (const auto& palette : {IconPainter::palette16(), IconPainter::palette256()}) {
+        for (const int size : {48, 32, 24, 16})
+            ico.addImage(IconPainter::render(size), palette);
+    }
+    for (const int size : {128, 48, 32, 24, 16})
+        ico.addImage(IconPainter::render(size));
+    const QString icoName = QStringLiteral("icons/velmora.ico");
+    if (!saveBytes(ico.data(), root.filePath(icoName), error))
+        return {};
+    written.append(icoName);
+    return written;
+}
