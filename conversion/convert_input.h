@@ -29,8 +29,12 @@ public:
 //   "100", "Fahrenheit" -> "100°F", "37.7777777777778°C", "310.927777777778°K"
 //   "37",  "Celsius"    -> "98.6°F", "37°C", "310°K"
 //   "273.15", "Kelvin"  -> "32.27°F", "0.149999999999977°C", "273.15°K"
-// An empty input or an unknown scale name writes nothing. Throws ConversionError or OverflowError
-// (number_text.h) part-way; the boxes written before the failing step keep their new texts.
+// The box of the input's own scale echoes the input text as typed. Each box is written as soon as
+// its text is ready, in the order Text2, Text3, Text4, and the input text is read again for each
+// value. An empty input, or a scale name that is not exactly one of "Fahrenheit", "Celsius" and
+// "Kelvin", writes nothing. Throws ConversionError or OverflowError (number_text.h) part-way; the
+// boxes written before the failing step keep their new texts, e.g. "." as "Fahrenheit" writes
+// ".°F" to Text2 and then throws ConversionError.
 void ConvertInput(ConverterView& view);
 
 } // namespace conversion

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 build_packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-comic-neue)
-test_packages=(libgtest-dev libbenchmark-dev clang clang-format xvfb xauth xdotool imagemagick
+test_packages=(libgtest-dev locales libbenchmark-dev clang clang-format xvfb xauth xdotool imagemagick
                dbus-daemon at-spi2-core python3 python3-gi gir1.2-atspi-2.0
                desktop-file-utils appstream)
 
