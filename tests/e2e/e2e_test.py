@@ -111,7 +111,7 @@ class Program:
     def about_window(self):
         """The About window: its accessible name says what it is; its title is "Form2"."""
         window = self.window(ABOUT_NAME)
-        subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid", str(self.process.pid),
+        subprocess.run(["xdotool", "search", "--all", "--sync", "--onlyvisible", "--pid", str(self.process.pid),
                         "--name", "^Form2$"], check=True, stdout=subprocess.DEVNULL, timeout=15)
         return window
 
@@ -149,7 +149,7 @@ class Program:
 
     def focus_main(self):
         window_id = subprocess.check_output(
-            ["xdotool", "search", "--sync", "--onlyvisible", "--pid", str(self.process.pid),
+            ["xdotool", "search", "--all", "--sync", "--onlyvisible", "--pid", str(self.process.pid),
              "--name", MAIN_TITLE], text=True).split()[0]
         subprocess.run(["xdotool", "windowactivate", "--sync", window_id], check=False,
                        stderr=subprocess.DEVNULL)

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "conversion/convert_input.h"
+#include "platform/FormWindow.h"
+#include "platform/WindowHolder.h"
+#include "ui/Form2.h"
+
+#include <exception>
+
+class QComboBox;
+class QLineEdit;
+
+namespace platform {
+class MessageBoxes;
+class Picture;
+} // namespace platform
+
+namespace ui {
+
+// The main window: a temperature typed into Text1 in the scale named by Combo1 is shown in
+// Fahrenheit (Text2), Celsius (Text3) and Kelvin (Text4) as the user types.
+class Form1 : public platform::FormWindow, private conversion::ConverterView {
+    Q_OBJECT
+public:
+    // about is the holder of the one About window, which Image4 shows.
+    explicit Form1(platform::WindowHolder<Form2>& about);
+
+    // The window's message boxes, for those who need to see them come up.
+    platform::MessageBoxes& messages() const { return *m_messages; }
+
+private slots:
+    void Text1_KeyPress(int& keyAscii);
+    void Text1_Change();
+    void Combo1_Click();
+    void Image1_Click();
+    void Image4_Click();
+
+private:
+    // ConverterView
+    std::string inputText() const override;
+    std::string scaleName() const override;
+    void setOutputText(conversion::OutputBox box, std::string_view text) override;
+
+    // Runs ConvertInput; a failure is shown on Text1 instead of leaving the handler.
+    void convert();
+    void showInputProblem(const QString& problem);
+
+    platform::WindowHolder<Form2>& m_about;
+    platform::MessageBoxes* m_messages;
+    platform::Picture* m_image3;
+    platform::Picture* m_image4;
+    platform::Picture* m_image1;
+    QLineEdit* m_text1;
+    QLineEdit* m_text2;
+    QLineEdit* m_text3;
+    QComboBox* m_combo1;
+    QLineEdit* m_text4;
+};
+
+} // namespace ui

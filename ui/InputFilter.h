@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QValidator>
+#include <functional>
+
+class QLineEdit;
+
+namespace ui {
+
+// The character codes an unsigned decimal number is typed with: the digits, the full stop, and
+// backspace.
+constexpr bool isAcceptedCode(int code) {
+    return (code >= 48 && code <= 57) || code == 8 || code == 46;
+}
+
+// Puts every character that reaches a line edit through a key-press handler of the form
+// void(int& keyAscii), where setting the code to 0 drops the character.
+//
+// A typed character goes to the handler before it is applied, so the handler can ask the user
+// first. Text that arrives otherwise (paste, drop, an input method) is checked as it is applied:
+// its refused characters are dropped, its accepted ones kept, and the handler is then called once
+// with the first refused code, however many there were.
+class InputFilter : public QValidator {
+    Q_OBJECT
+public:
+    using KeyPress = std::function<void(int& keyAscii)>;
+
+    // Installs itself on the edit, which owns it.
+    InputFilter(QLineEdit& edit, KeyPress keyPress);
+
+    State validate(QString& input, int& position) const override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit& m_edit;
+    KeyPress m_keyPress;
+    QString m_current; // the edit's text before the change being validated
+};
+
+} // namespace ui
