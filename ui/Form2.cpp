@@ -1,13 +1,26 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Form2.h"
 
+#include "resources/about_card.h"
 #include "resources/resources.h"
+
+#include <QStringList>
 
 namespace ui {
 
 namespace {
 // The card is 541 x 332 px: its right column and bottom rows fall outside this client area.
 constexpr QSize clientSize(542, 290);
+
+// What the card says, read out in place of the picture: one sentence a line.
+QString cardText() {
+    namespace card = resources::aboutCard;
+    QStringList lines{QString::fromUtf8(card::title.data(), card::title.size()),
+                      QString::fromUtf8(card::version.data(), card::version.size())};
+    for (std::string_view line : card::credits)
+        lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    return lines.join(QStringLiteral(". ")) + QLatin1Char('.');
+}
 } // namespace
 
 Form2::Form2()
@@ -16,9 +29,7 @@ Form2::Form2()
     setWindowTitle(QStringLiteral("Form2"));
     setWindowIcon(resources::programIcon());
     setAccessibleName(tr("About Velmora Temperature Converter"));
-    setAccessibleDescription(
-        tr("Velmora Temperature Converter. Version 1.0. Written by Orla Vantreeve, "
-           "orla.vantreeve@example.org, Lantern Quay, Velmora, 1999."));
+    setAccessibleDescription(cardText());
     connect(this, &FormWindow::clicked, this, &Form2::Form_Click);
     centreOnScreen();
 }

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "artwork_painter.h"
 
+#include "resources/about_card.h"
+
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <cmath>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -36,6 +39,12 @@ QColor mix(const QColor& from, const QColor& to, qreal t) {
                             from.greenF() + (to.greenF() - from.greenF()) * t,
                             from.blueF() + (to.blueF() - from.blueF()) * t);
 }
+
+QString fromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+namespace aboutCard = resources::aboutCard;
 
 } // namespace
 
@@ -263,9 +272,8 @@ QImage ArtworkPainter::aboutCard(int scale) const {
     painter.fillRect(QRectF(0, 0, width, height), glow);
 
     const qreal centreX = width / 2.0;
-    drawLettering(painter, font(32), QStringLiteral("Velmora Temperature Converter"),
-                  QPointF(centreX, 48));
-    drawLettering(painter, font(22), QStringLiteral("Version 1.0"), QPointF(centreX, 86));
+    drawLettering(painter, font(32), fromView(aboutCard::title), QPointF(centreX, 48));
+    drawLettering(painter, font(22), fromView(aboutCard::version), QPointF(centreX, 86));
 
     // A short rule between the title and the credits.
     QLinearGradient rule(centreX - 120, 0, centreX + 120, 0);
@@ -275,17 +283,14 @@ QImage ArtworkPainter::aboutCard(int scale) const {
     painter.fillRect(QRectF(centreX - 120, 115, 240, 1.5), rule);
 
     const QFont credits = font(20);
-    const QStringList lines = {
-        QStringLiteral("Written by Orla Vantreeve"),
-        QStringLiteral("orla.vantreeve@example.org"),
-        QStringLiteral("Lantern Quay, Velmora"),
-        QStringLiteral("1999"),
-    };
     constexpr qreal firstLine = 148;
     constexpr qreal lineStep = 32;
     // The last line's descenders end well above the edge of what shows.
-    static_assert(firstLine + 3 * lineStep + 20 < shown);
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        drawLettering(painter, credits, lines[i], QPointF(centreX, firstLine + i * lineStep));
+    static_assert(firstLine + (aboutCard::credits.size() - 1) * lineStep + 20 < shown);
+    qreal baseline = firstLine;
+    for (std::string_view line : aboutCard::credits) {
+        drawLettering(painter, credits, fromView(line), QPointF(centreX, baseline));
+        baseline += lineStep;
+    }
     return image;
 }

@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: MIT
+// Both windows drawn on a screen of the density the test runs at (QT_SCALE_FACTOR): the layout
+// keeps its size in device-independent pixels, and every picture is the one made for that
+// density, pixel for pixel: never a 1x picture scaled up.
+#include "platform/WindowHolder.h"
+#include "resources/resources.h"
+#include "ui/Form1.h"
+#include "ui/Form2.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+QString forRatio(const char* path, qreal ratio) {
+    QString file = QString::fromLatin1(path);
+    if (ratio > 1)
+        file.insert(file.lastIndexOf(QLatin1Char('.')), QLatin1String("@2x"));
+    return file;
+}
+
+// Counts the opaque pixels of `picture` (placed at `origin`, in device pixels) inside `area` that
+// differ from the window's own pixels.
+int mismatches(const QImage& window, const QImage& picture, QPoint origin, QRect area) {
+    int differing = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb expected = picture.pixel(x - origin.x(), y - origin.y());
+            if (qAlpha(expected) == 255 && window.pixel(x, y) != expected)
+                ++differing;
+        }
+    }
+    return differing;
+}
+
+} // namespace
+
+class tst_HighDensity : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void layoutKeepsItsSize();
+    void picturesSuitTheDensity_data();
+    void picturesSuitTheDensity();
+
+private:
+    QImage grabbed(QWidget& window) const;
+
+    platform::WindowHolder<ui::Form2> m_about;
+    std::optional<platform::WindowHolder<ui::Form1>> m_main;
+    qreal m_ratio = 1;
+};
+
+void tst_HighDensity::initTestCase() {
+    resources::initialise();
+    m_main.emplace([this] { return std::make_unique<ui::Form1>(m_about); });
+    m_ratio = m_main->load().devicePixelRatioF();
+    qInfo("device pixel ratio %g", m_ratio);
+}
+
+void tst_HighDensity::cleanup() {
+    m_about.unload();
+}
+
+QImage tst_HighDensity::grabbed(QWidget& window) const {
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return {};
+    return window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+void tst_HighDensity::layoutKeepsItsSize() {
+    ui::Form1& main = m_main->load();
+    QCOMPARE(grabbed(main).size(), QSize(572, 287) * m_ratio);
+    auto* input = main.findChild<QLineEdit*>(QStringLiteral("Text1"));
+    QVERIFY(input);
+    QCOMPARE(input->geometry(), QRect(264, 72, 169, 27));
+    QCOMPARE(input->grab().size(), QSize(169, 27) * m_ratio);
+    QCOMPARE(grabbed(m_about.show()).size(), QSize(542, 290) * m_ratio);
+}
+
+void tst_HighDensity::picturesSuitTheDensity_data() {
+    QTest::addColumn<bool>("aboutWindow");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QPoint>("position"); // where the window places it
+    QTest::addColumn<QRect>("area");      // a part of the window where nothing covers it
+
+    const auto row = [](const char* name, bool about, const char* picture, QPoint position,
+                        QRect area) {
+        QTest::newRow(name) << about << QString::fromLatin1(picture) << position << area;
+    };
+    using namespace resources::picture;
+    row("main background beside the captions", false, background, {0, 0}, {0, 70, 260, 150});
+    row("title banner", false, titleBanner, {-88, 0}, {0, 0, 540, 67});
+    row("close picture", false, closeButton, {552, 0}, {552, 0, 20, 18});
+    row("About banner", false, aboutBanner, {-56, 224}, {0, 224, 572, 63});
+    row("about card", true, aboutCard, {0, 0}, {0, 0, 541, 290});
+}
+
+void tst_HighDensity::picturesSuitTheDensity() {
+    QFETCH(bool, aboutWindow);
+    QFETCH(QString, picture);
+    QFETCH(QPoint, position);
+    QFETCH(QRect, area);
+
+    QWidget& window = aboutWindow ? static_cast<QWidget&>(m_about.show()) : m_main->load();
+    const QImage screen = grabbed(window);
+    QVERIFY(!screen.isNull());
+    const QImage suited(forRatio(picture.toLatin1().constData(), m_ratio));
+    QCOMPARE(suited.size(), QImage(picture).size() * m_ratio);
+
+    const QRect device(area.topLeft() * m_ratio, area.size() * m_ratio);
+    QCOMPARE(mismatches(screen, suited, position * m_ratio, device), 0);
+
+    if (m_ratio > 1) {
+        // The check can tell: the 1x picture scaled up would not match.
+        const QImage scaledUp = QImage(picture).scaled(suited.size());
+        QVERIFY(mismatches(screen, scaledUp, position * m_ratio, device) > device.width());
+    }
+}
+
+QTEST_MAIN(tst_HighDensity)
+#include "tst_highdensity.moc"
