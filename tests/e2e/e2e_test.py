@@ -193,6 +193,29 @@ class EndToEnd(unittest.TestCase):
         self.addCleanup(self.program.stop)
         self.program.focus_main()
 
+    def test_a_screen_reader_finds_every_control(self):
+        p = self.program
+        text1 = p.control("Temperature to convert", Atspi.Role.TEXT)
+        self.assertEqual(text1.get_description(), "Please enter the value to convert")
+        states = text1.get_state_set()
+        self.assertTrue(states.contains(Atspi.StateType.EDITABLE))
+        self.assertTrue(states.contains(Atspi.StateType.FOCUSED), "the input box starts focused")
+        for name in ("Fahrenheit", "Celsius", "Kelvin"):
+            box = p.control(name, Atspi.Role.TEXT)
+            self.assertTrue(box.get_state_set().contains(Atspi.StateType.READ_ONLY), name)
+            self.assertTrue(box.get_state_set().contains(Atspi.StateType.FOCUSABLE), name)
+        self.assertEqual(p.combo().get_name(), "Scale")
+        self.assertEqual(text_of(next(n for n in descendants(p.combo())
+                                      if n.get_role() == Atspi.Role.TEXT)), "Celsius")
+        for name in ("Close", "About"):
+            self.assertEqual(p.control(name).get_role(), Atspi.Role.PUSH_BUTTON, name)
+        # Pressing About through the accessibility interface opens the About window, which
+        # reads out what its picture says.
+        about_button = p.control("About")
+        about_button.do_action(0)
+        about = p.about_window()
+        self.assertIn("Version 1.0", about.get_description())
+
     def test_typing_converts_live_in_all_three_scales(self):
         p = self.program
         p.type("37")
