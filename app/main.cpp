@@ -8,6 +8,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID)); // ties windows to the entry
     resources::initialise();
 
     // The one instance of each window; the holders own them and outlive the event loop.
