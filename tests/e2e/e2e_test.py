@@ -165,7 +165,12 @@ class Program:
 
     @staticmethod
     def click_at(x, y):
-        subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"], check=True)
+        where = subprocess.check_output(["xdotool", "getmouselocation", "--shell"], text=True)
+        if f"X={x}\nY={y}\n" not in where:
+            # --sync waits for the pointer to move, so it would wait in vain for a move to where
+            # the pointer already is.
+            subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True)
+        subprocess.run(["xdotool", "click", "1"], check=True)
 
     def click(self, node):
         self.click_at(*centre_of(node))
@@ -268,6 +273,29 @@ class EndToEnd(unittest.TestCase):
         p = self.program
         p.click(p.control("Close"))
         self.assertEqual(p.wait_exit(), 0)
+
+    def test_alt_f4_closes_the_main_window(self):
+        p = self.program
+        p.key("alt+F4")
+        self.assertEqual(p.wait_exit(), 0)
+
+    def test_dragging_the_title_banner_moves_the_window(self):
+        p = self.program
+        banner = p.control(MAIN_TITLE)
+        before = p.main.get_extents(Atspi.CoordType.SCREEN)
+        x, y = centre_of(banner)
+        subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y), "mousedown", "1",
+                        "mousemove", "--sync", str(x + 40), str(y + 30),
+                        "mousemove", "--sync", str(x + 80), str(y + 60), "mouseup", "1"],
+                       check=True)
+        wait_for("the window to follow the drag", lambda: (
+            p.main.get_extents(Atspi.CoordType.SCREEN).x, p.main.get_extents(
+                Atspi.CoordType.SCREEN).y) == (before.x + 80, before.y + 60))
+        # A plain click on the banner does nothing.
+        p.click(banner)
+        p.type("5")
+        p.wait_outputs(("41°F", "5°C", "278°K"))
+        self.assertIsNone(p.process.poll())
 
     def test_about_window_outlives_the_main_window(self):
         p = self.program
