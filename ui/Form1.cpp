@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <string_view>
 
 namespace ui {
@@ -85,6 +86,8 @@ QLineEdit* makeTextBox(const char* name, const QString& accessibleName, bool rea
     box->setObjectName(QLatin1String(name));
     box->setAccessibleName(accessibleName);
     box->setReadOnly(readOnly); // read-only boxes still take the focus and allow selection
+    // No length limit: QLineEdit would cut a long input, and the echo with its unit, at 32767.
+    box->setMaxLength(std::numeric_limits<int>::max());
     box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     QFont font(resources::textFontFamily());
     font.setPixelSize(textBoxFontPixels);
