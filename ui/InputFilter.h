@@ -36,9 +36,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Whether the change from the edit's last text to `input` inserts any accepted character.
+    bool insertsAcceptedText(const QString& input) const;
+
     QLineEdit& m_edit;
     KeyPress m_keyPress;
-    QString m_current; // the edit's text before the change being validated
+    // The edit as it was before the change being validated: the edit reports a change only after
+    // its validator has judged it.
+    QString m_text;
+    int m_replacedFrom = 0; // where the selection, or else the cursor, was
+    int m_replacedTo = 0;
 };
 
 } // namespace ui

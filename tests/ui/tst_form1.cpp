@@ -415,6 +415,13 @@ void tst_Form1::insertions_data() {
     QTest::newRow("drop, mixed: one message") << "drop"
                                               << "a3b4"
                                               << "1234" << 1;
+    // The kept digits equal the start or end of the replaced text; only the refused part differs.
+    QTest::newRow("paste over all, kept digit matches the head") << "paste over all"
+                                                                 << "1x"
+                                                                 << "1" << 1;
+    QTest::newRow("paste over all, kept digit matches the tail") << "paste over all"
+                                                                 << "x2"
+                                                                 << "2" << 1;
     QTest::newRow("input method commit, mixed") << "commit"
                                                 << "3,4"
                                                 << "1234" << 1;
@@ -433,7 +440,9 @@ void tst_Form1::insertions() {
     QSignalSpy changes(m_input, &QLineEdit::textChanged);
     ModalCloser closer;
 
-    if (how == QLatin1String("paste")) {
+    if (how.startsWith(QLatin1String("paste"))) {
+        if (how.endsWith(QLatin1String("over all")))
+            m_input->selectAll();
         QGuiApplication::clipboard()->setText(inserted);
         m_input->paste(); // what the context menu's Paste does
     } else if (how == QLatin1String("drop")) {
