@@ -3,7 +3,7 @@
 // each complete, and the same error at the same point.
 #include "conversion/convert_input.h"
 #include "conversion/number_text.h"
-#include "oracle.h"
+#include "conversion_oracle.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -14,7 +14,7 @@
 
 namespace {
 
-using namespace velmora_fuzz;
+using namespace oracle;
 
 // Logs every write, in order.
 class RecordingView : public conversion::ConverterView {

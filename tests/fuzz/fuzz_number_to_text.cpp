@@ -2,7 +2,7 @@
 // NumberToText on any double: OverflowError for infinities and NaN, otherwise a text of the
 // documented form that reads back as the value rounded to 15 significant digits.
 #include "conversion/number_text.h"
-#include "oracle.h"
+#include "conversion_oracle.h"
 
 #include <bit>
 #include <cmath>
@@ -15,7 +15,7 @@
 
 namespace {
 
-using namespace velmora_fuzz;
+using namespace oracle;
 
 void Check(double value) {
     std::string text;

@@ -2,7 +2,7 @@
 // TextToNumber against strtod: every well-formed numeral reads as the very double strtod gives
 // (or OverflowError where strtod overflows), everything else is ConversionError.
 #include "conversion/number_text.h"
-#include "oracle.h"
+#include "conversion_oracle.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -12,7 +12,7 @@
 
 namespace {
 
-using namespace velmora_fuzz;
+using namespace oracle;
 
 std::string Expectation(const Reading& reading) {
     switch (reading.kind) {

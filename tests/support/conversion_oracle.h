@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: MIT
-// Independent references for the fuzz targets: a numeral grammar written from the documented
-// rules, the C library's strtod and printf as the arithmetic truth, and a model of the converter.
-// None of it shares code with the engine, so a fault in one cannot hide the same fault in the
-// other.
+// Independent references for the fuzz targets and the random session: a numeral grammar written
+// from the documented rules, the C library's strtod and printf (in the "C" locale, whatever the
+// process's) as the arithmetic truth, and a model of the converter. None of it shares code with
+// the engine, so a fault in one cannot hide the same fault in the other.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace velmora_fuzz {
+namespace oracle {
 
-// Prints what went wrong and aborts, so that libFuzzer stores the input as a crash.
+// Prints what went wrong and aborts (a fuzzer then stores the input as a crash).
 [[noreturn]] void Fail(const std::string& message);
 
 // The text in quotes for messages: bytes outside printable ASCII as \xNN, runs of 12 or more of
@@ -66,4 +66,4 @@ ModelRun ModelConvert(const std::string& input, const std::string& scale);
 
 inline constexpr std::string_view kSuffixes[3] = {"\302\260F", "\302\260C", "\302\260K"};
 
-} // namespace velmora_fuzz
+} // namespace oracle

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "oracle.h"
+#include "conversion_oracle.h"
 
 #include <bit>
 #include <cerrno>
@@ -9,10 +9,28 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <locale.h>
 
-namespace velmora_fuzz {
+namespace oracle {
 
 namespace {
+
+// Qt sets the process locale from the environment; the references read and write the C way.
+class CLocaleScope {
+public:
+    CLocaleScope()
+        : m_previous(uselocale(cLocale())) {}
+    ~CLocaleScope() { uselocale(m_previous); }
+    CLocaleScope(const CLocaleScope&) = delete;
+    CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+private:
+    static locale_t cLocale() {
+        static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+        return c;
+    }
+    locale_t m_previous;
+};
 
 // The model's formulas must round after every single operation, like the engine's.
 static_assert(FLT_EVAL_METHOD == 0, "build with SSE2 floating point");
@@ -136,6 +154,7 @@ Reading ReferenceRead(std::string_view text) {
     if (!IsWellFormedNumeral(text))
         return {Reading::NotANumber, 0};
     const std::string terminated(text); // well-formed, so free of NUL bytes
+    const CLocaleScope c;
     char* end = nullptr;
     errno = 0;
     const double value = std::strtod(terminated.c_str(), &end);
@@ -143,7 +162,7 @@ Reading ReferenceRead(std::string_view text) {
     // The grammar and strtod must agree on where the numeral ends, or the reference is wrong.
     for (const char* p = end; *p != '\0'; ++p) {
         if (!IsBlank(*p))
-            Fail("fuzz harness: strtod stopped early in the well-formed " + Quoted(text));
+            Fail("oracle: strtod stopped early in the well-formed " + Quoted(text));
     }
     if (outOfRange && std::isinf(value))
         return {Reading::Overflow, 0};
@@ -151,6 +170,7 @@ Reading ReferenceRead(std::string_view text) {
 }
 
 std::string ReferenceText(double value) {
+    const CLocaleScope c;
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.15G", value);
     return std::strcmp(buffer, "-0") == 0 ? "0" : buffer;
@@ -216,6 +236,7 @@ std::string CheckNumberText(double value, const std::string& text) {
         return "more than 15 significant digits";
 
     // The value rounded to 15 significant digits, and its decimal exponent after rounding.
+    const CLocaleScope c;
     char rounded[64];
     std::snprintf(rounded, sizeof rounded, "%.14e", value);
     const int exponent = std::atoi(std::strchr(rounded, 'e') + 1);
@@ -287,4 +308,4 @@ ModelRun ModelConvert(const std::string& input, const std::string& scale) {
     return run;
 }
 
-} // namespace velmora_fuzz
+} // namespace oracle
