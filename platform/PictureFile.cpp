@@ -8,17 +8,22 @@ PictureFile::PictureFile(const QString& path)
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     if (m_base.isNull() || dot <= 0)
         return;
-    QString doublePath = path;
-    doublePath.insert(dot, QLatin1String("@2x"));
-    m_double.load(doublePath);
-    // A sibling of the wrong size would change the layout; ignore it.
-    if (m_double.size() != m_base.size() * 2)
-        m_double = QPixmap();
-    m_double.setDevicePixelRatio(2.0);
+    m_doublePath = path;
+    m_doublePath.insert(dot, QLatin1String("@2x"));
 }
 
 const QPixmap& PictureFile::forRatio(qreal devicePixelRatio) const {
-    return devicePixelRatio > 1.0 && !m_double.isNull() ? m_double : m_base;
+    if (devicePixelRatio <= 1.0 || m_doublePath.isEmpty())
+        return m_base;
+    if (!m_double) {
+        QPixmap sibling(m_doublePath);
+        // A sibling of the wrong size would change the layout; ignore it.
+        if (sibling.size() != m_base.size() * 2)
+            sibling = QPixmap();
+        sibling.setDevicePixelRatio(2.0);
+        m_double = std::move(sibling);
+    }
+    return m_double->isNull() ? m_base : *m_double;
 }
 
 } // namespace platform

@@ -4,11 +4,14 @@
 #include <QPixmap>
 #include <QSize>
 #include <QString>
+#include <optional>
 
 namespace platform {
 
 // A picture file and its "@2x" sibling, if there is one. Always drawn at the base file's pixel
-// size: the sibling only adds detail on high-density screens, it never changes the size.
+// size: the sibling only adds detail on high-density screens, it never changes the size. The
+// sibling is decoded when a high-density screen first asks for it, so that an ordinary screen
+// never pays for four times the pixels.
 class PictureFile {
 public:
     PictureFile() = default;
@@ -22,7 +25,8 @@ public:
 
 private:
     QPixmap m_base;
-    QPixmap m_double;
+    QString m_doublePath;                    // empty when there is no sibling to look for
+    mutable std::optional<QPixmap> m_double; // decoded on first use; null when unusable
 };
 
 } // namespace platform
