@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: MIT
+#include "platform/WindowHolder.h"
+#include "resources/resources.h"
+#include "ui/Form1.h"
+#include "ui/Form2.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+// Start-up for a profiler: builds and shows what the program's entry does ("program") or what
+// bare_window does ("bare"), lets the first paint happen, and quits. Run under callgrind with
+// QT_QPA_PLATFORM=offscreen; the difference between the two is the program's own start-up.
+
+namespace {
+
+// Quits once the watched window has had its first paint event; its children paint in the same
+// pass, before the queued quit runs.
+class QuitAfterFirstPaint : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        return false;
+    }
+};
+
+int RunProgram(QApplication& application) {
+    resources::initialise();
+    platform::WindowHolder<ui::Form2> about;
+    platform::WindowHolder<ui::Form1> converter(
+        [&about] { return std::make_unique<ui::Form1>(about); });
+    QuitAfterFirstPaint quit;
+    converter.load().installEventFilter(&quit);
+    converter.show();
+    return application.exec();
+}
+
+int RunBare(QApplication& application) {
+    QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    window.setFixedSize(572, 287);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = window.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window.move(frame.topLeft());
+    }
+    QuitAfterFirstPaint quit;
+    window.installEventFilter(&quit);
+    window.show();
+    return application.exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc != 2 || (std::strcmp(argv[1], "program") != 0 && std::strcmp(argv[1], "bare") != 0)) {
+        std::fprintf(stderr, "usage: %s program|bare\n", argv[0]);
+        return 2;
+    }
+    const bool program = std::strcmp(argv[1], "program") == 0;
+    QApplication application(argc, argv);
+    return program ? RunProgram(application) : RunBare(application);
+}
