@@ -89,6 +89,7 @@ private slots:
     void workedResults_data();
     void workedResults();
     void emptiedInputKeepsOutputs();
+    void longInputIsNotCut();
 
     void keystrokes_data();
     void keystrokes();
@@ -322,6 +323,17 @@ void tst_Form1::workedResults() {
 
     QCOMPARE(outputs(), expected);
     QCOMPARE(m_input->text(), input);
+}
+
+// QLineEdit's default limit of 32767 characters would cut both the input and its echo.
+void tst_Form1::longInputIsNotCut() {
+    pickScale(QStringLiteral("Fahrenheit"));
+    const QString digits(40'000, QLatin1Char('7'));
+    QGuiApplication::clipboard()->setText(digits);
+    m_input->paste();
+    QCOMPARE(m_input->text(), digits);
+    QCOMPARE(box("Text2")->text(), digits + QStringLiteral("°F"));
+    QVERIFY(m_input->property("invalid").toBool()); // out of range
 }
 
 void tst_Form1::emptiedInputKeepsOutputs() {
