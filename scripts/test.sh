@@ -19,5 +19,5 @@ scripts/fuzz.sh
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_BENCH=OFF \
     -DVELMORA_SANITIZE=address,undefined
 cmake --build build-sanitize -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
