@@ -34,6 +34,12 @@ QImage canvas(int width, int height, int scale, QImage::Format format) {
     return image;
 }
 
+// Antialiased drawing in the picture's own pixel units, whatever the scale it is rendered at.
+void drawInLayoutPixels(QPainter& painter, int scale) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
+}
+
 QColor mix(const QColor& from, const QColor& to, qreal t) {
     return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * t,
                             from.greenF() + (to.greenF() - from.greenF()) * t,
@@ -93,8 +99,7 @@ QImage ArtworkPainter::background(int scale) const {
     // only the corners carry transparency.
     QImage layer = canvas(width, height, scale, QImage::Format_RGB32);
     QPainter painter(&layer);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(scale, scale);
+    drawInLayoutPixels(painter, scale);
 
     // Concentric rectangles around the bottom centre of the part that shows, each a step
     // brighter than the one around it.
@@ -174,8 +179,7 @@ QImage ArtworkPainter::glossyBar(int width, int scale, QColor glow, qreal glowCe
     constexpr int height = 67;
     QImage image = canvas(width, height, scale, QImage::Format_RGB32);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(scale, scale);
+    drawInLayoutPixels(painter, scale);
     painter.setPen(Qt::NoPen);
 
     QLinearGradient base(0, 0, 0, height);
@@ -236,8 +240,7 @@ QImage ArtworkPainter::closeButton(int scale) const {
     constexpr qreal shown = 20;
     QImage image = canvas(width, height, scale, QImage::Format_RGB32);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(scale, scale);
+    drawInLayoutPixels(painter, scale);
 
     QLinearGradient square(0, 0, 0, height);
     square.setColorAt(0.0, QColor(0x3a, 0x3a, 0x3a));
@@ -261,8 +264,7 @@ QImage ArtworkPainter::aboutCard(int scale) const {
     constexpr qreal shown = 290;
     QImage image = canvas(width, height, scale, QImage::Format_RGB32);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(scale, scale);
+    drawInLayoutPixels(painter, scale);
 
     QRadialGradient glow(QPointF(width / 2.0, height), 380);
     glow.setColorAt(0.0, QColor(0xe0, 0x28, 0x18));
