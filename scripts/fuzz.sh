@@ -29,9 +29,9 @@ done
 
 scripts/deps.sh test
 
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVELMORA_GUI=OFF -DVELMORA_BENCH=OFF -DVELMORA_FUZZ=ON >/dev/null
-cmake --build "$build" --target velmora_fuzz -j 2
+# The "fuzz" preset: clang, the engine alone, libFuzzer targets in build-fuzz/.
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$(nproc)"
 
 passed=0
 failed=0
