@@ -689,6 +689,10 @@ void tst_Form1::oneAboutWindow() {
              1);
 
     QVERIFY(QTest::qWaitForWindowExposed(about));
+    about->showMinimized();
+    clickOnWindow(m_form, QPoint(286, 250)); // showing it again restores it
+    QVERIFY(!about->isMinimized());
+    QVERIFY(about->isVisible());
     about->move(10, 10);
     clickOnWindow(about, QPoint(541, 200)); // the rightmost column is still the window
     QVERIFY(!m_about->isLoaded());
