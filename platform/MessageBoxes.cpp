@@ -1,10 +1,29 @@
 // SPDX-License-Identifier: MIT
 #include "platform/MessageBoxes.h"
 
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QTimer>
 
 namespace platform {
+
+namespace {
+
+// A key that was already held when the box came up repeats into it; the repeat must not close
+// the box, or a held key would show and close boxes in turn. Only a fresh press answers it.
+class RepeatEater : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease ||
+                         event->type() == QEvent::ShortcutOverride;
+        return key && static_cast<QKeyEvent*>(event)->isAutoRepeat();
+    }
+};
+
+} // namespace
 
 void MessageBoxes::information(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
@@ -14,6 +33,10 @@ void MessageBoxes::information(QWidget* parent, const QString& title, const QStr
         ++m_shownCount;
         emit shown(box.windowTitle(), box.text());
     });
+    RepeatEater repeats;
+    for (QWidget* widget : box.findChildren<QWidget*>())
+        widget->installEventFilter(&repeats);
+    box.installEventFilter(&repeats);
     box.exec();
 }
 

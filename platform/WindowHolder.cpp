@@ -30,6 +30,8 @@ FormWindow& WindowSlot::load() {
 
 FormWindow& WindowSlot::show() {
     FormWindow& window = load();
+    // A minimised window stays minimised on show() under some window managers.
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
     window.show();
     window.raise();
     window.activateWindow();

@@ -3,6 +3,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <algorithm>
 
 namespace ui {
@@ -16,6 +17,15 @@ bool typesCharacter(const QKeyEvent& key) {
     if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab)
         return false; // moves the focus
     return !key.text().isEmpty() && key.text() != QString(deleteKeyText);
+}
+
+// Backspace is accepted as a key only; as a character in inserted text it is a control character.
+constexpr char16_t backspace = 8;
+// A backspace character is reported with its control picture, which the rule refuses too.
+constexpr int backspacePicture = 0x2408;
+
+bool refusedInText(QChar c) {
+    return c.unicode() == backspace || !isAcceptedCode(c.unicode());
 }
 
 } // namespace
@@ -44,18 +54,41 @@ InputFilter::InputFilter(QLineEdit& edit, KeyPress keyPress)
 }
 
 bool InputFilter::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != &m_edit || event->type() != QEvent::KeyPress)
+    if (watched != &m_edit)
+        return false;
+    if (event->type() == QEvent::ContextMenu) {
+        showContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
+    if (event->type() != QEvent::KeyPress)
         return false;
     const auto& key = static_cast<const QKeyEvent&>(*event);
+    if (key.isAutoRepeat() && key.key() == m_refusedKey)
+        return true; // a held key brings one message, not one for each repeat
+    m_refusedKey = 0;
     // Several characters in one key event (a compose sequence) are judged as an insertion.
     if (!typesCharacter(key) || key.text().size() != 1)
         return false;
     int code = key.text().front().unicode();
     m_keyPress(code);
-    return code == 0; // a dropped character never reaches the edit, nor does its editing command
+    if (code != 0)
+        return false;
+    m_refusedKey = key.key();
+    return true; // a dropped character never reaches the edit, nor does its editing command
 }
 
-bool InputFilter::insertsAcceptedText(const QString& input) const {
+// The edit's own menu without the shortcuts it lists: in this edit they are refused characters.
+void InputFilter::showContextMenu(QPoint globalPos) {
+    QMenu* menu = m_edit.createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (QAction* action : menu->actions()) {
+        action->setShortcut({});
+        action->setText(action->text().section(QLatin1Char('\t'), 0, 0));
+    }
+    menu->popup(globalPos);
+}
+
+std::pair<qsizetype, qsizetype> InputFilter::unchangedEnds(const QString& input) const {
     // Typing, pasting, dropping and an input method all put their text in place of the selection,
     // or at the cursor.
     qsizetype head = m_replacedFrom;
@@ -63,50 +96,51 @@ bool InputFilter::insertsAcceptedText(const QString& input) const {
     const bool inPlace = head >= 0 && tail >= 0 && head + tail <= input.size() &&
                          QStringView(input).left(head) == QStringView(m_text).left(head) &&
                          QStringView(input).right(tail) == QStringView(m_text).right(tail);
-    if (!inPlace) {
-        // Some other edit (undo, a move within the edit): take what lies between the parts the
-        // two texts share.
-        const qsizetype shared = std::min(input.size(), m_text.size());
-        head = 0;
-        while (head < shared && input[head] == m_text[head])
-            ++head;
-        tail = 0;
-        while (tail < shared - head &&
-               input[input.size() - 1 - tail] == m_text[m_text.size() - 1 - tail])
-            ++tail;
-    }
-    const QStringView inserted = QStringView(input).sliced(head, input.size() - head - tail);
-    return std::any_of(inserted.begin(), inserted.end(),
-                       [](QChar c) { return isAcceptedCode(c.unicode()); });
+    if (inPlace)
+        return {head, tail};
+    // Some other edit (undo, a move within the edit): take what lies between the parts the two
+    // texts share.
+    const qsizetype shared = std::min(input.size(), m_text.size());
+    head = 0;
+    while (head < shared && input[head] == m_text[head])
+        ++head;
+    tail = 0;
+    while (tail < shared - head &&
+           input[input.size() - 1 - tail] == m_text[m_text.size() - 1 - tail])
+        ++tail;
+    return {head, tail};
 }
 
-QValidator::State InputFilter::validate(QString& input, int& position) const {
+QValidator::State InputFilter::validate(QString& input, int&) const {
     // Every change passes here, so the edit only ever holds accepted characters: any refused one
     // in `input` has just been inserted.
-    const auto refused = [](QChar c) {
-        return !isAcceptedCode(c.unicode());
-    };
-    const auto first = std::find_if(input.cbegin(), input.cend(), refused);
+    const auto first = std::find_if(input.cbegin(), input.cend(), refusedInText);
     if (first == input.cend())
         return Acceptable;
 
-    // One report for the whole insertion, once the edit has finished applying it.
+    // The change is refused whole, which leaves the edit as it was, undo history included; what
+    // it keeps then goes in as an edit of its own, which the history records.
+    const auto [head, tail] = unchangedEnds(input);
+    QString kept = input.sliced(head, input.size() - head - tail);
+    kept.removeIf(refusedInText);
+    const int code = first->unicode() == backspace ? backspacePicture : int(first->unicode());
     QMetaObject::invokeMethod(
         &m_edit,
-        [keyPress = m_keyPress, code = int(first->unicode())] {
+        [edit = &m_edit, before = m_text, head, tail, kept, code, keyPress = m_keyPress] {
+            if (!kept.isEmpty() && edit->text() == before) {
+                const auto replaced = int(before.size() - head - tail);
+                if (replaced > 0)
+                    edit->setSelection(int(head), replaced);
+                else
+                    edit->setCursorPosition(int(head));
+                edit->insert(kept);
+            }
+            // One report for the whole insertion, once the edit shows what it keeps.
             int keyAscii = code;
             keyPress(keyAscii);
         },
         Qt::QueuedConnection);
-
-    // Nothing accepted: refuse the change outright, so that the text (and a selection the
-    // insertion would have replaced) stays as it was.
-    if (!insertsAcceptedText(input))
-        return Invalid;
-    const auto beforeCursor = std::count_if(input.cbegin(), input.cbegin() + position, refused);
-    position -= static_cast<int>(beforeCursor);
-    input.removeIf(refused);
-    return Acceptable;
+    return Invalid;
 }
 
 } // namespace ui

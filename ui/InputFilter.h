@@ -4,6 +4,7 @@
 #include <QString>
 #include <QValidator>
 #include <functional>
+#include <utility>
 
 class QLineEdit;
 
@@ -21,7 +22,10 @@ constexpr bool isAcceptedCode(int code) {
 // A typed character goes to the handler before it is applied, so the handler can ask the user
 // first. Text that arrives otherwise (paste, drop, an input method) is checked as it is applied:
 // its refused characters are dropped, its accepted ones kept, and the handler is then called once
-// with the first refused code, however many there were.
+// with the first refused code, however many there were. In such text a backspace character is no
+// editing key but a control character, refused like the others.
+//
+// A refused key held down brings its message once: its auto-repeats are dropped.
 class InputFilter : public QValidator {
     Q_OBJECT
 public:
@@ -36,8 +40,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Whether the change from the edit's last text to `input` inserts any accepted character.
-    bool insertsAcceptedText(const QString& input) const;
+    // Where the change from the edit's last text to `input` put its text: the lengths of the
+    // unchanged head and tail.
+    std::pair<qsizetype, qsizetype> unchangedEnds(const QString& input) const;
+    void showContextMenu(QPoint globalPos);
 
     QLineEdit& m_edit;
     KeyPress m_keyPress;
@@ -46,6 +52,7 @@ private:
     QString m_text;
     int m_replacedFrom = 0; // where the selection, or else the cursor, was
     int m_replacedTo = 0;
+    int m_refusedKey = 0; // the key whose character was refused last, while it repeats
 };
 
 } // namespace ui

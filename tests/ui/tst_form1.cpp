@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QScreen>
 #include <QSignalSpy>
@@ -24,12 +25,20 @@ namespace {
 // A key as Qt on X11 reports it: control keys carry their control character as text.
 class X11Key : public QTestEvent {
 public:
-    X11Key(Qt::Key key, QString text, Qt::KeyboardModifiers modifiers)
+    X11Key(Qt::Key key, QString text, Qt::KeyboardModifiers modifiers, bool repeat = false)
         : m_key(key)
         , m_text(std::move(text))
-        , m_modifiers(modifiers) {}
+        , m_modifiers(modifiers)
+        , m_repeat(repeat) {}
     void simulate(QWidget* widget) override {
-        QTest::sendKeyEvent(QTest::Click, widget, m_key, m_text, m_modifiers);
+        if (!m_repeat) {
+            QTest::sendKeyEvent(QTest::Click, widget, m_key, m_text, m_modifiers);
+            return;
+        }
+        for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+            QKeyEvent event(type, m_key, m_modifiers, m_text, true);
+            QApplication::sendEvent(widget, &event);
+        }
     }
     QTestEvent* clone() const override { return new X11Key(*this); }
 
@@ -37,18 +46,21 @@ private:
     Qt::Key m_key;
     QString m_text;
     Qt::KeyboardModifiers m_modifiers;
+    bool m_repeat;
 };
 
 struct Stroke {
     Stroke(const char* typed)
         : text(QString::fromLatin1(typed)) {} // plain typing
-    Stroke(Qt::Key k, const char* t, Qt::KeyboardModifiers m = {})
+    Stroke(Qt::Key k, const char* t, Qt::KeyboardModifiers m = {}, int r = 0)
         : key(k)
         , text(QString::fromLatin1(t))
-        , modifiers(m) {}
+        , modifiers(m)
+        , repeats(r) {}
     Qt::Key key = Qt::Key_unknown;
     QString text;
     Qt::KeyboardModifiers modifiers;
+    int repeats = 0; // auto-repeats while the key is held
 };
 
 QTestEventList keys(std::initializer_list<Stroke> strokes) {
@@ -58,6 +70,8 @@ QTestEventList keys(std::initializer_list<Stroke> strokes) {
             list.addKeyClicks(stroke.text);
         else
             list.append(new X11Key(stroke.key, stroke.text, stroke.modifiers)); // the list owns it
+        for (int i = 0; i < stroke.repeats; ++i)
+            list.append(new X11Key(stroke.key, stroke.text, stroke.modifiers, true));
     }
     return list;
 }
@@ -95,6 +109,11 @@ private slots:
     void keystrokes();
     void insertions_data();
     void insertions();
+
+    void filteredPasteKeepsUndo_data();
+    void filteredPasteKeepsUndo();
+    void heldKeyKeepsItsMessage();
+    void contextMenuListsNoShortcuts();
 
     void failureMarksInput_data();
     void failureMarksInput();
@@ -378,6 +397,11 @@ void tst_Form1::keystrokes_data() {
     row("arrows and Home move the cursor", "56",
         keys({{Qt::Key_Left, ""}, {Qt::Key_Home, ""}, {"4"}}), "456", 0, 1);
     row("function key ignored", "5", keys({{Qt::Key_F2, ""}}), "5", 0, 0);
+    row("held Enter: one message", "5", keys({{Qt::Key_Return, "\r", {}, 5}}), "5", 1, 0);
+    row("held Space: one message", "5", keys({{Qt::Key_Space, " ", {}, 5}}), "5", 1, 0);
+    row("held Escape, pressed again: two messages", "5",
+        keys({{Qt::Key_Escape, "\x1b", {}, 3}, {Qt::Key_Escape, "\x1b"}}), "5", 2, 0);
+    row("held digit repeats", "5", keys({{Qt::Key_6, "6", {}, 3}}), "56666", 0, 4);
     row("Shift+Insert pastes only what passes", "5", keys({{Qt::Key_Insert, "", shift}}), "567", 1,
         1);
 }
@@ -434,6 +458,16 @@ void tst_Form1::insertions_data() {
     QTest::newRow("paste over all, kept digit matches the tail") << "paste over all"
                                                                  << "x2"
                                                                  << "2" << 1;
+    // Code 8 is the Backspace key only; in text it is an invisible control character.
+    QTest::newRow("paste with a backspace character") << "paste"
+                                                      << "3\b4"
+                                                      << "1234" << 1;
+    QTest::newRow("drop of a lone backspace character") << "drop"
+                                                        << "\b"
+                                                        << "12" << 1;
+    QTest::newRow("input method commit of a backspace character") << "commit"
+                                                                  << "\b3"
+                                                                  << "123" << 1;
     QTest::newRow("input method commit, mixed") << "commit"
                                                 << "3,4"
                                                 << "1234" << 1;
@@ -476,6 +510,73 @@ void tst_Form1::insertions() {
     QTRY_COMPARE(closer.count(), messages);
     QCOMPARE(m_input->text(), after);
     QCOMPARE(changes.size(), after == QLatin1String("12") ? 0 : 1);
+}
+
+void tst_Form1::filteredPasteKeepsUndo_data() {
+    QTest::addColumn<bool>("overAll");
+    QTest::addColumn<QString>("pasted");
+    QTest::newRow("at the cursor") << false << "45123";
+    QTest::newRow("over a selection") << true << "123";
+}
+
+// The filter keeps the edit's history: Undo and Redo go on working after a filtered paste.
+void tst_Form1::filteredPasteKeepsUndo() {
+    QFETCH(bool, overAll);
+    QFETCH(QString, pasted);
+    QTest::keyClicks(m_input, "45");
+    if (overAll)
+        m_input->selectAll();
+    QGuiApplication::clipboard()->setText(QStringLiteral("12abc3"));
+    ModalCloser closer;
+    m_input->paste();
+    QTRY_COMPARE(closer.count(), 1);
+    QCOMPARE(m_input->text(), pasted);
+    QVERIFY(m_input->isUndoAvailable());
+    m_input->undo();
+    QCOMPARE(m_input->text(), QStringLiteral("45"));
+    QVERIFY(m_input->isRedoAvailable());
+    m_input->redo();
+    QCOMPARE(m_input->text(), pasted);
+    QCOMPARE(outputs()[1], pasted + QStringLiteral("°C"));
+}
+
+// A key held when its message comes up repeats into the box; only a fresh press closes it.
+void tst_Form1::heldKeyKeepsItsMessage() {
+    bool stayedOpen = false;
+    QTimer::singleShot(0, this, [&stayedOpen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        for (QWidget* target : std::initializer_list<QWidget*>{box, box->button(QMessageBox::Ok)})
+            X11Key(Qt::Key_Return, QStringLiteral("\r"), {}, true).simulate(target);
+        stayedOpen = box->isVisible();
+        box->button(QMessageBox::Ok)->click();
+    });
+    X11Key(Qt::Key_Return, QStringLiteral("\r"), {}).simulate(m_input);
+    QVERIFY(stayedOpen);
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+// Ctrl+Z, Ctrl+V and the like only bring the refusal message in the input, so its menu does not
+// offer them; the commands themselves are there.
+void tst_Form1::contextMenuListsNoShortcuts() {
+    QTest::keyClicks(m_input, "45");
+    QContextMenuEvent open(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                           m_input->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(m_input, &open);
+    QMenu* menu = nullptr;
+    QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+    QStringList commands;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator())
+            continue;
+        commands << action->text();
+        QVERIFY2(action->shortcut().isEmpty(), qPrintable(action->text()));
+    }
+    QVERIFY2(commands.filter(QStringLiteral("\t")).isEmpty(), qPrintable(commands.join(u'|')));
+    QVERIFY2(commands.contains(QStringLiteral("&Undo")), qPrintable(commands.join(u'|')));
+    QVERIFY(menu->actions().constFirst()->isEnabled());
+    menu->close();
 }
 
 void tst_Form1::failureMarksInput_data() {
@@ -588,6 +689,10 @@ void tst_Form1::oneAboutWindow() {
              1);
 
     QVERIFY(QTest::qWaitForWindowExposed(about));
+    about->showMinimized();
+    clickOnWindow(m_form, QPoint(286, 250)); // showing it again restores it
+    QVERIFY(!about->isMinimized());
+    QVERIFY(about->isVisible());
     about->move(10, 10);
     clickOnWindow(about, QPoint(541, 200)); // the rightmost column is still the window
     QVERIFY(!m_about->isLoaded());
