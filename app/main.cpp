@@ -1,13 +1,22 @@
 // SPDX-License-Identifier: MIT
+#include "platform/StartupGuard.h"
 #include "platform/WindowHolder.h"
 #include "resources/resources.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 
 #include <QApplication>
+#include <memory>
 
-int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
+int main(int, char* argv[]) {
+    // The program reads no command line, so the toolkit sees only the program's name: options such
+    // as -qwindowtitle, -platform or -reverse never reach it. Qt keeps both for the program's life.
+    int argumentCount = 1;
+    char* arguments[] = {argv[0], nullptr};
+    const auto application = [&] {
+        const platform::StartupGuard guard;
+        return std::make_unique<QApplication>(argumentCount, arguments);
+    }();
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID)); // ties windows to the entry
     resources::initialise();

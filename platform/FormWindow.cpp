@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QWindow>
+#include <algorithm>
 
 namespace platform {
 
@@ -30,9 +31,12 @@ void FormWindow::centreOnScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
+    const QRect area = screen->availableGeometry();
     QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
+    frame.moveCenter(area.center());
+    // A window larger than the screen keeps its top-left corner on it rather than being centred
+    // off it on both sides.
+    move(std::max(frame.left(), area.left()), std::max(frame.top(), area.top()));
 }
 
 void FormWindow::paintEvent(QPaintEvent*) {
@@ -58,6 +62,9 @@ void FormWindow::mouseMoveEvent(QMouseEvent* event) {
         if (delta.manhattanLength() < QApplication::startDragDistance())
             return;
         m_gesture = Gesture::Dragging;
+        // Catch up with the pointer first, so that the grabbed point stays under it rather than
+        // slipping by the drag threshold.
+        move(m_pressWindowPos + delta);
         // The window manager moves the window better (snapping, Wayland); it takes over the mouse.
         if (QWindow* window = windowHandle(); window && window->startSystemMove()) {
             m_gesture = Gesture::None;

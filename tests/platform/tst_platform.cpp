@@ -6,6 +6,7 @@
 #include "platform/WindowHolder.h"
 
 #include <QImage>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,8 +16,8 @@ namespace {
 // A window with nothing in it, the smallest thing a holder can hold.
 class PlainWindow : public platform::FormWindow {
 public:
-    PlainWindow()
-        : FormWindow(QSize(200, 100), QString()) {}
+    explicit PlainWindow(QSize size = QSize(200, 100))
+        : FormWindow(size, QString()) {}
 };
 
 } // namespace
@@ -40,6 +41,8 @@ private slots:
     void dragMovesWindow_data();
     void dragMovesWindow();
 
+    void centredWhereItFits_data();
+    void centredWhereItFits();
     void messageBoxIsTheRealOne();
 
 private:
@@ -194,6 +197,25 @@ void tst_Platform::dragMovesWindow() {
         QCOMPARE(window.pos(), start);
         QCOMPARE(clicked.size(), 1);
     }
+}
+
+void tst_Platform::centredWhereItFits_data() {
+    QTest::addColumn<QSize>("extra"); // beyond the screen's available area
+    QTest::newRow("fits") << QSize(-100, -100);
+    QTest::newRow("too wide") << QSize(300, -100);
+    QTest::newRow("too tall") << QSize(-100, 200);
+    QTest::newRow("too large both ways") << QSize(300, 200);
+}
+
+void tst_Platform::centredWhereItFits() {
+    QFETCH(QSize, extra);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    PlainWindow window(area.size() + extra);
+    window.centreOnScreen();
+    // Centred on each axis where it fits; otherwise its top-left corner stays on the screen.
+    const QPoint expected(extra.width() < 0 ? area.left() - extra.width() / 2 : area.left(),
+                          extra.height() < 0 ? area.top() - extra.height() / 2 : area.top());
+    QCOMPARE(window.pos(), expected);
 }
 
 void tst_Platform::messageBoxIsTheRealOne() {
