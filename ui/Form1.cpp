@@ -2,6 +2,7 @@
 #include "ui/Form1.h"
 
 #include "conversion/number_text.h"
+#include "design/layout.h"
 #include "platform/HandlerGuard.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Picture.h"
@@ -10,54 +11,26 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <algorithm>
-#include <array>
 #include <limits>
-#include <string_view>
 
 namespace ui {
 
 namespace {
 
-struct Placement {
-    std::string_view control;
-    int left, top, width, height; // twips
-};
+using design::Placement;
+using design::scaleFontPixels;
+using design::textBoxFontPixels;
+using design::toPixels;
+constexpr const auto& designLayout = design::mainWindowLayout;
+constexpr int clientWidthTwips = design::mainClientWidthTwips;
+constexpr int clientHeightTwips = design::mainClientHeightTwips;
 
-// The designed layout, in twips, from the top of the stacking order down (Image1 lies above
-// Image3 and takes the clicks there). Positions are relative to the client area; the banners
-// overhang it and are clipped. Nothing moves or resizes with the window.
-constexpr std::array<Placement, 8> designLayout{{
-    {"Text4", 3960, 2640, 3975, 375},
-    {"Combo1", 6480, 1080, 1455, 390},
-    {"Text3", 3960, 2160, 3975, 405},
-    {"Text2", 3960, 1680, 3975, 405},
-    {"Text1", 3960, 1080, 2535, 405},
-    {"Image1", 8280, 0, 330, 270},
-    {"Image4", -840, 3360, 10560, 1005},
-    {"Image3", -1320, 0, 11160, 1005},
-}};
-constexpr int clientWidthTwips = 8580;
-constexpr int clientHeightTwips = 4305;
-
-// A pixel is 15 twips at 96 dpi, the density the layout was drawn for.
-constexpr int twipsPerPixel = 15;
-constexpr int toPixels(int twips) {
-    return twips / twipsPerPixel;
+QColor toColour(design::Rgb rgb) {
+    return QColor(rgb.red, rgb.green, rgb.blue);
 }
-constexpr bool wholePixels(const Placement& p) {
-    return p.left % twipsPerPixel == 0 && p.top % twipsPerPixel == 0 &&
-           p.width % twipsPerPixel == 0 && p.height % twipsPerPixel == 0;
-}
-static_assert(std::all_of(designLayout.begin(), designLayout.end(), wholePixels));
-
-// 12 pt and 9.75 pt at 96 dpi; pixel sizes keep the look independent of the screen's density.
-constexpr int textBoxFontPixels = 16;
-constexpr int scaleFontPixels = 13;
-
-const QColor textBoxColour(192, 0, 0);
-const QColor scaleColour(128, 0, 0);
-const QColor invalidInputBase(255, 224, 224);
+const QColor textBoxColour = toColour(design::textBoxColour);
+const QColor scaleColour = toColour(design::scaleColour);
+const QColor invalidInputBase = toColour(design::invalidInputBase);
 
 // Qt's editable combo box treats a typed text that matches an entry (ignoring case) as a pick
 // when its field takes Enter or loses the focus. A field whose text never counts as finished

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Form2.h"
 
+#include "design/layout.h"
 #include "resources/about_card.h"
 #include "resources/resources.h"
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "design/keystrokes.h"
+
 #include <QString>
 #include <QValidator>
 #include <functional>
@@ -10,11 +12,7 @@ class QLineEdit;
 
 namespace ui {
 
-// The character codes an unsigned decimal number is typed with: the digits, the full stop, and
-// backspace.
-constexpr bool isAcceptedCode(int code) {
-    return (code >= 48 && code <= 57) || code == 8 || code == 46;
-}
+using design::isAcceptedCode;
 
 // Puts every character that reaches a line edit through a key-press handler of the form
 // void(int& keyAscii), where setting the code to 0 drops the character.

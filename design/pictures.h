@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <array>
+
+// The rendered artwork every front end shows: file names under the artwork folder's
+// "pictures/", each with an "@2x" sibling of twice the size for 200 % screens.
+namespace design::pictures {
+
+struct Picture {
+    const char* name;
+    int width, height; // at 1x
+};
+
+inline constexpr Picture background{"background", 704, 304};   // main window
+inline constexpr Picture titleBanner{"title-banner", 744, 67}; // Image3
+inline constexpr Picture closeButton{"close", 22, 18};         // Image1
+inline constexpr Picture aboutBanner{"about-banner", 704, 67}; // Image4
+inline constexpr Picture aboutCard{"about-card", 541, 332};    // About window
+
+// The square sizes of the program icon; the .ico holds these and more.
+inline constexpr std::array<int, 7> iconSizes{16, 24, 32, 48, 64, 128, 256};
+
+} // namespace design::pictures
