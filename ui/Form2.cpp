@@ -10,8 +10,7 @@
 namespace ui {
 
 namespace {
-// The card is 541 x 332 px: its right column and bottom rows fall outside this client area.
-constexpr QSize clientSize(542, 290);
+constexpr QSize clientSize(design::aboutClientWidth, design::aboutClientHeight);
 
 // What the card says, read out in place of the picture: one sentence a line.
 QString cardText() {
