@@ -1,0 +1,568 @@
+// SPDX-License-Identifier: MIT
+#include "win32/Forms.h"
+
+#include "conversion/number_text.h"
+#include "design/keystrokes.h"
+#include "design/layout.h"
+#include "design/pictures.h"
+#include "win32/resource_ids.h"
+
+#include <commctrl.h>
+#include <exception>
+#include <vector>
+#include <windowsx.h>
+
+namespace win32 {
+
+namespace {
+
+constexpr wchar_t form1Class[] = L"VelmoraForm1";
+constexpr wchar_t form2Class[] = L"VelmoraForm2";
+constexpr wchar_t title[] = L"Velmora Temperature Converter";
+constexpr int combo1Id = 5;
+
+COLORREF toColorRef(design::Rgb rgb) {
+    return RGB(rgb.red, rgb.green, rgb.blue);
+}
+
+int dpiOf(HWND window) {
+    const UINT dpi = window ? GetDpiForWindow(window) : GetDpiForSystem();
+    return dpi ? static_cast<int>(dpi) : 96;
+}
+
+// The pictures are drawn at twice their size from the @2x files at 200 % and above.
+Bitmap loadPicture(int id, int dpi) {
+    return Bitmap(dpi >= 192 ? id + VELMORA_PICTURE_2X : id);
+}
+
+// Centres a client area of the given size on the work area of the monitor the window is on.
+void centreOnWorkArea(HWND window, int clientWidth, int clientHeight) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& area = monitor.rcWork;
+    const int left = area.left + (area.right - area.left - clientWidth) / 2;
+    const int top = area.top + (area.bottom - area.top - clientHeight) / 2;
+    SetWindowPos(window, nullptr, left, top, clientWidth, clientHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::wstring describeProblem(const std::exception& error) {
+    if (dynamic_cast<const conversion::ConversionError*>(&error))
+        return L"Not a number: enter digits with at most one full stop";
+    if (dynamic_cast<const conversion::OverflowError*>(&error))
+        return L"Out of range: the number is too large to convert";
+    return L"Cannot convert: " + toWide(error.what());
+}
+
+std::wstring windowText(HWND window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+} // namespace
+
+std::wstring toWide(std::string_view utf8) {
+    if (utf8.empty())
+        return {};
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                        length);
+    return wide;
+}
+
+std::string toUtf8(const std::wstring& wide) {
+    if (wide.empty())
+        return {};
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length,
+                        nullptr, nullptr);
+    return utf8;
+}
+
+void DragTracker::press(HWND window, POINT client) {
+    m_pressed = true;
+    m_dragging = false;
+    m_start = client;
+    ClientToScreen(window, &m_start);
+    RECT frame;
+    GetWindowRect(window, &frame);
+    m_windowStart = {frame.left, frame.top};
+    SetCapture(window);
+}
+
+bool DragTracker::move(HWND window) {
+    if (!m_pressed)
+        return false;
+    POINT now;
+    GetCursorPos(&now);
+    const int dx = now.x - m_start.x;
+    const int dy = now.y - m_start.y;
+    if (!m_dragging &&
+        (abs(dx) >= GetSystemMetrics(SM_CXDRAG) || abs(dy) >= GetSystemMetrics(SM_CYDRAG)))
+        m_dragging = true;
+    if (m_dragging)
+        SetWindowPos(window, nullptr, m_windowStart.x + dx, m_windowStart.y + dy, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return m_dragging;
+}
+
+bool DragTracker::release(HWND window) {
+    if (!m_pressed)
+        return false;
+    m_pressed = false;
+    if (GetCapture() == window)
+        ReleaseCapture();
+    return !m_dragging;
+}
+
+// ---- Form2 ----
+
+Form2::~Form2() {
+    if (m_window)
+        DestroyWindow(m_window);
+}
+
+void Form2::show() {
+    if (m_window) {
+        SetForegroundWindow(m_window);
+        return;
+    }
+    {
+        // A second registration fails harmlessly once the class exists.
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = windowProc;
+        windowClass.hInstance = m_program.instance;
+        windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+        windowClass.hIcon = LoadIconW(m_program.instance, L"IDI_ICON1");
+        windowClass.lpszClassName = form2Class;
+        RegisterClassExW(&windowClass);
+    }
+    m_window = CreateWindowExW(WS_EX_APPWINDOW, form2Class, L"Form2",
+                               WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0, nullptr, nullptr,
+                               m_program.instance, this);
+    if (!m_window)
+        return;
+    const int dpi = dpiOf(m_window);
+    m_card = loadPicture(VELMORA_PICTURE_ABOUT_CARD, dpi);
+    centreOnWorkArea(m_window, MulDiv(design::aboutClientWidth, dpi, 96),
+                     MulDiv(design::aboutClientHeight, dpi, 96));
+    m_program.windowOpened();
+    ShowWindow(m_window, SW_SHOW);
+}
+
+LRESULT CALLBACK Form2::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        static_cast<Form2*>(create->lpCreateParams)->m_window = window;
+    }
+    auto* self = reinterpret_cast<Form2*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcW(window, message, w, l);
+    return self->handle(message, w, l);
+}
+
+LRESULT Form2::handle(UINT message, WPARAM w, LPARAM l) {
+    HWND window = m_window;
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        const int dpi = dpiOf(window);
+        const RECT card{0, 0, MulDiv(design::pictures::aboutCard.width, dpi, 96),
+                        MulDiv(design::pictures::aboutCard.height, dpi, 96)};
+        m_card.draw(dc, card);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_LBUTTONDOWN:
+        m_drag.press(window, {GET_X_LPARAM(l), GET_Y_LPARAM(l)});
+        return 0;
+    case WM_MOUSEMOVE:
+        m_drag.move(window);
+        return 0;
+    case WM_LBUTTONUP:
+        if (m_drag.release(window))
+            DestroyWindow(window); // Form_Click: a click anywhere unloads the window
+        return 0;
+    case WM_DESTROY:
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        m_window = nullptr;
+        m_card = Bitmap();
+        m_program.windowClosed();
+        return 0;
+    default:
+        return DefWindowProcW(window, message, w, l);
+    }
+}
+
+// ---- Form1 ----
+
+Form1::Form1(Program& program, Form2& about)
+    : m_program(program)
+    , m_about(about) {
+    m_white = CreateSolidBrush(RGB(255, 255, 255));
+    m_invalid = CreateSolidBrush(toColorRef(design::invalidInputBase));
+    m_tip = L"Please enter the value to convert";
+    create();
+}
+
+Form1::~Form1() {
+    if (m_window)
+        DestroyWindow(m_window);
+    DeleteObject(m_white);
+    DeleteObject(m_invalid);
+}
+
+int Form1::scaled(int pixels) const {
+    return MulDiv(pixels, m_dpi, 96);
+}
+
+RECT Form1::pixelRect(const char* control) const {
+    const design::Placement* place = design::findPlacement(control);
+    if (!place)
+        return {};
+    const int left = scaled(design::toPixels(place->left));
+    const int top = scaled(design::toPixels(place->top));
+    return {left, top, left + scaled(design::toPixels(place->width)),
+            top + scaled(design::toPixels(place->height))};
+}
+
+void Form1::create() {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = m_program.instance;
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    windowClass.hIcon = LoadIconW(m_program.instance, L"IDI_ICON1");
+    windowClass.lpszClassName = form1Class;
+    RegisterClassExW(&windowClass);
+    m_window = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, form1Class, title,
+                               WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0, 0, 0, 0,
+                               nullptr, nullptr, m_program.instance, this);
+    if (!m_window)
+        return;
+    m_dpi = dpiOf(m_window);
+    m_background = loadPicture(VELMORA_PICTURE_BACKGROUND, m_dpi);
+    m_image1 = loadPicture(VELMORA_PICTURE_CLOSE, m_dpi);
+    m_image3 = loadPicture(VELMORA_PICTURE_TITLE_BANNER, m_dpi);
+    m_image4 = loadPicture(VELMORA_PICTURE_ABOUT_BANNER, m_dpi);
+    createControls();
+    centreOnWorkArea(m_window, scaled(design::toPixels(design::mainClientWidthTwips)),
+                     scaled(design::toPixels(design::mainClientHeightTwips)));
+    m_program.windowOpened();
+    ShowWindow(m_window, SW_SHOW);
+    SetFocus(m_text1);
+}
+
+void Form1::createControls() {
+    HINSTANCE instance = m_program.instance;
+    const auto makeFont = [this](int pixels) {
+        return CreateFontW(-scaled(pixels), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           CLEARTYPE_QUALITY, DEFAULT_PITCH, m_program.textFamily.c_str());
+    };
+    m_textFont = makeFont(design::textBoxFontPixels);
+    m_scaleFont = makeFont(design::scaleFontPixels);
+
+    // Created in tab order: Text1, Text2, Text3, Combo1, Text4.
+    const auto makeBox = [&](const char* name, bool readOnly) {
+        const RECT r = pixelRect(name);
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
+        if (readOnly)
+            style |= ES_READONLY; // still takes the focus and allows selection
+        HWND box =
+            CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", style, r.left, r.top, r.right - r.left,
+                            r.bottom - r.top, m_window, nullptr, instance, nullptr);
+        SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(m_textFont), TRUE);
+        // No length limit, as on the other platforms (the default is 30,000 characters).
+        SendMessageW(box, EM_SETLIMITTEXT, 0, 0);
+        return box;
+    };
+    m_text1 = makeBox("Text1", false);
+    m_text2 = makeBox("Text2", true);
+    m_text3 = makeBox("Text3", true);
+    {
+        const RECT r = pixelRect("Combo1");
+        // A drop-down combo's window height includes its list.
+        m_combo1 = CreateWindowExW(
+            0, L"COMBOBOX", L"",
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+            r.left, r.top, r.right - r.left, scaled(200), m_window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(combo1Id)), instance, nullptr);
+        SendMessageW(m_combo1, WM_SETFONT, reinterpret_cast<WPARAM>(m_scaleFont), TRUE);
+        for (const wchar_t* name : {L"Celsius", L"Fahrenheit", L"Kelvin"})
+            SendMessageW(m_combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+        SendMessageW(m_combo1, CB_SETCURSEL, 0, 0);
+        // The field itself is the designed height; the frame adds about 6 pixels to the item.
+        SendMessageW(m_combo1, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                     r.bottom - r.top - scaled(6));
+    }
+    m_text4 = makeBox("Text4", true);
+
+    SetWindowSubclass(m_text1, text1Proc, 1, reinterpret_cast<DWORD_PTR>(this));
+
+    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                m_window, nullptr, instance, nullptr);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = m_window;
+    tool.uId = reinterpret_cast<UINT_PTR>(m_text1);
+    tool.lpszText = m_tip.data();
+    SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+LRESULT CALLBACK Form1::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        static_cast<Form1*>(create->lpCreateParams)->m_window = window;
+    }
+    auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcW(window, message, w, l);
+    return self->handle(message, w, l);
+}
+
+const char* Form1::pictureAt(POINT client) const {
+    for (const char* name : {"Image1", "Image4", "Image3"}) {
+        const RECT r = pixelRect(name);
+        if (PtInRect(&r, client))
+            return name;
+    }
+    return nullptr;
+}
+
+LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
+    HWND window = m_window;
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        RECT client;
+        GetClientRect(window, &client);
+        // Drawn off-screen first, so that the layers never flicker.
+        HDC buffer = CreateCompatibleDC(dc);
+        HBITMAP surface = CreateCompatibleBitmap(dc, client.right, client.bottom);
+        HGDIOBJ old = SelectObject(buffer, surface);
+        FillRect(buffer, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        m_background.draw(buffer, {0, 0, scaled(design::pictures::background.width),
+                                   scaled(design::pictures::background.height)});
+        // Bottom of the stacking order first.
+        const auto drawAt = [&](const Bitmap& picture, const char* name, int width, int height) {
+            const RECT r = pixelRect(name);
+            picture.draw(buffer, {r.left, r.top, r.left + scaled(width), r.top + scaled(height)});
+        };
+        drawAt(m_image3, "Image3", design::pictures::titleBanner.width,
+               design::pictures::titleBanner.height);
+        drawAt(m_image4, "Image4", design::pictures::aboutBanner.width,
+               design::pictures::aboutBanner.height);
+        drawAt(m_image1, "Image1", design::pictures::closeButton.width,
+               design::pictures::closeButton.height);
+        BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
+        SelectObject(buffer, old);
+        DeleteObject(surface);
+        DeleteDC(buffer);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_LBUTTONDOWN: {
+        const POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+        m_pressedPicture = pictureAt(at);
+        m_drag.press(window, at);
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        m_drag.move(window);
+        return 0;
+    case WM_LBUTTONUP: {
+        const char* pressed = m_pressedPicture;
+        m_pressedPicture = nullptr;
+        if (!m_drag.release(window) || !pressed ||
+            pictureAt({GET_X_LPARAM(l), GET_Y_LPARAM(l)}) != pressed)
+            return 0;
+        if (pressed == std::string_view("Image1"))
+            Image1_Click();
+        else if (pressed == std::string_view("Image4"))
+            Image4_Click();
+        return 0;
+    }
+    case WM_COMMAND: {
+        const HWND from = reinterpret_cast<HWND>(l);
+        if (from == m_text1 && HIWORD(w) == EN_CHANGE)
+            Text1_Change();
+        else if (from == m_combo1 && HIWORD(w) == CBN_SELCHANGE)
+            Combo1_Click();
+        return 0;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: // read-only edits ask with this one
+    case WM_CTLCOLORLISTBOX: {
+        HDC dc = reinterpret_cast<HDC>(w);
+        const HWND control = reinterpret_cast<HWND>(l);
+        const bool inScale =
+            control == m_combo1 || GetParent(control) == m_combo1 || message == WM_CTLCOLORLISTBOX;
+        SetTextColor(dc, toColorRef(inScale ? design::scaleColour : design::textBoxColour));
+        const bool invalid = control == m_text1 && m_inputInvalid;
+        SetBkColor(dc, invalid ? toColorRef(design::invalidInputBase) : RGB(255, 255, 255));
+        return reinterpret_cast<LRESULT>(invalid ? m_invalid : m_white);
+    }
+    case WM_ACTIVATE:
+        // Back to the control that had the focus, as a dialog does.
+        if (LOWORD(w) != WA_INACTIVE && GetFocus() == nullptr)
+            SetFocus(m_text1);
+        return 0;
+    case WM_DESTROY:
+        RemoveWindowSubclass(m_text1, text1Proc, 1);
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        DeleteObject(m_textFont);
+        DeleteObject(m_scaleFont);
+        m_window = nullptr;
+        m_program.windowClosed();
+        return 0;
+    default:
+        return DefWindowProcW(window, message, w, l);
+    }
+}
+
+LRESULT CALLBACK Form1::text1Proc(HWND edit, UINT message, WPARAM w, LPARAM l, UINT_PTR,
+                                  DWORD_PTR self) {
+    auto* form = reinterpret_cast<Form1*>(self);
+    switch (message) {
+    case WM_CHAR: {
+        if (w == 127) // Ctrl+Backspace's code is an editing key, not a character
+            break;
+        int code = static_cast<int>(w);
+        form->Text1_KeyPress(code);
+        if (code == 0)
+            return 0; // dropped, and with it any editing command it stood for
+        w = static_cast<WPARAM>(code);
+        break;
+    }
+    case WM_PASTE:
+        form->pasteIntoText1();
+        return 0;
+    default:
+        break;
+    }
+    return DefSubclassProc(edit, message, w, l);
+}
+
+void Form1::pasteIntoText1() {
+    std::wstring pasted;
+    if (IsClipboardFormatAvailable(CF_UNICODETEXT) && OpenClipboard(m_window)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+                pasted = text;
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+    }
+    // The accepted characters go in; the first refused one is then shown, once.
+    std::wstring kept;
+    int refused = 0;
+    for (wchar_t c : pasted) {
+        if (design::isAcceptedCode(c))
+            kept += c;
+        else if (refused == 0)
+            refused = c;
+    }
+    if (!kept.empty())
+        SendMessageW(m_text1, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kept.c_str()));
+    if (refused != 0)
+        Text1_KeyPress(refused);
+}
+
+void Form1::Text1_KeyPress(int& keyAscii) {
+    if (design::isAcceptedCode(keyAscii))
+        return;
+    MessageBoxW(m_window, L" The character you entered is not allowed in the TextBox",
+                L"Input validation", MB_OK | MB_ICONINFORMATION);
+    keyAscii = 0;
+}
+
+void Form1::Text1_Change() {
+    convert();
+}
+
+void Form1::Combo1_Click() {
+    const LRESULT picked = SendMessageW(m_combo1, CB_GETCURSEL, 0, 0);
+    if (picked != CB_ERR) {
+        const LRESULT length = SendMessageW(m_combo1, CB_GETLBTEXTLEN, picked, 0);
+        std::wstring name(static_cast<size_t>(length) + 1, L'\0');
+        SendMessageW(m_combo1, CB_GETLBTEXT, picked, reinterpret_cast<LPARAM>(name.data()));
+        name.resize(static_cast<size_t>(length));
+        m_pickedScale = std::move(name);
+    }
+    convert();
+    m_pickedScale.reset();
+}
+
+void Form1::Image1_Click() {
+    DestroyWindow(m_window);
+}
+
+void Form1::Image4_Click() {
+    m_about.show();
+}
+
+void Form1::convert() {
+    try {
+        conversion::ConvertInput(*this);
+        showInputProblem({});
+    } catch (const std::exception& error) {
+        showInputProblem(describeProblem(error));
+    }
+}
+
+void Form1::showInputProblem(const std::wstring& problem) {
+    const bool invalid = !problem.empty();
+    std::wstring tip = invalid ? problem : L"Please enter the value to convert";
+    if (invalid == m_inputInvalid && tip == m_tip)
+        return;
+    m_inputInvalid = invalid;
+    m_tip = std::move(tip);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = m_window;
+    tool.uId = reinterpret_cast<UINT_PTR>(m_text1);
+    tool.lpszText = m_tip.data();
+    SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    InvalidateRect(m_text1, nullptr, TRUE);
+}
+
+std::string Form1::inputText() const {
+    return toUtf8(windowText(m_text1));
+}
+
+std::string Form1::scaleName() const {
+    return toUtf8(m_pickedScale ? *m_pickedScale : windowText(m_combo1));
+}
+
+void Form1::setOutputText(conversion::OutputBox box, std::string_view text) {
+    HWND output = m_text2;
+    if (box == conversion::OutputBox::Celsius)
+        output = m_text3;
+    else if (box == conversion::OutputBox::Kelvin)
+        output = m_text4;
+    SetWindowTextW(output, toWide(text).c_str());
+}
+
+} // namespace win32
