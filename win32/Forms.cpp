@@ -158,16 +158,23 @@ void Form2::show() {
     ShowWindow(m_window, SW_SHOW);
 }
 
+namespace {
+// The form object a window was created for: tied to the window when it is created, so that each
+// message reaches its form.
+void* formOf(HWND window, UINT message, LPARAM l) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(
+            window, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
+    return reinterpret_cast<void*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+} // namespace
+
 LRESULT CALLBACK Form2::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        static_cast<Form2*>(create->lpCreateParams)->m_window = window;
-    }
-    auto* self = reinterpret_cast<Form2*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = static_cast<Form2*>(formOf(window, message, l));
     if (!self)
         return DefWindowProcW(window, message, w, l);
+    self->m_window = window; // known before CreateWindowExW returns
     return self->handle(message, w, l);
 }
 
@@ -326,15 +333,10 @@ void Form1::createControls() {
 }
 
 LRESULT CALLBACK Form1::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        static_cast<Form1*>(create->lpCreateParams)->m_window = window;
-    }
-    auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = static_cast<Form1*>(formOf(window, message, l));
     if (!self)
         return DefWindowProcW(window, message, w, l);
+    self->m_window = window; // known before CreateWindowExW returns
     return self->handle(message, w, l);
 }
 
