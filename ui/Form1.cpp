@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <array>
 #include <limits>
 
 namespace ui {
@@ -128,10 +129,14 @@ Form1::Form1(platform::WindowHolder<Form2>& about)
     m_text1->setAccessibleDescription(normalInputTip());
     new InputFilter(*m_text1, [this](int& keyAscii) { Text1_KeyPress(keyAscii); });
 
-    for (const Placement& place : designLayout) {
-        auto* control =
-            findChild<QWidget*>(QString::fromLatin1(place.control), Qt::FindDirectChildrenOnly);
-        Q_ASSERT(control);
+    // The controls in the order of the layout table, from the top of the stacking order down.
+    const std::array<QWidget*, designLayout.size()> stacked{m_text4, m_combo1, m_text3,  m_text2,
+                                                            m_text1, m_image1, m_image4, m_image3};
+    for (std::size_t i = 0; i < stacked.size(); ++i) {
+        const Placement& place = designLayout[i];
+        QWidget* control = stacked[i];
+        Q_ASSERT(control->objectName() ==
+                 QLatin1String(place.control.data(), qsizetype(place.control.size())));
         control->setGeometry(toPixels(place.left), toPixels(place.top), toPixels(place.width),
                              toPixels(place.height));
         control->lower(); // going down the table leaves the stacking order as listed
@@ -187,9 +192,8 @@ void Form1::convert() {
 void Form1::showInputProblem(const QString& problem) {
     const bool invalid = !problem.isEmpty();
     const QString tip = invalid ? problem : normalInputTip();
-    if (m_text1->property("invalid").toBool() == invalid && m_text1->toolTip() == tip)
+    if (m_text1->toolTip() == tip) // each problem has its own tip, so the cue is already right
         return;
-    m_text1->setProperty("invalid", invalid);
     m_text1->setToolTip(tip);
     m_text1->setAccessibleDescription(tip);
     QPalette palette = m_text1->palette();

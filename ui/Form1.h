@@ -26,9 +26,6 @@ public:
     // about is the holder of the one About window, which Image4 shows.
     explicit Form1(platform::WindowHolder<Form2>& about);
 
-    // The window's message boxes, for those who need to see them come up.
-    platform::MessageBoxes& messages() const { return *m_messages; }
-
 private slots:
     void Text1_KeyPress(int& keyAscii);
     void Text1_Change();

@@ -221,7 +221,6 @@ void tst_Platform::centredWhereItFits() {
 void tst_Platform::messageBoxIsTheRealOne() {
     QWidget owner;
     platform::MessageBoxes boxes;
-    QSignalSpy shown(&boxes, &platform::MessageBoxes::shown);
     ModalCloser closer;
 
     boxes.information(&owner, QStringLiteral("A title"), QStringLiteral(" a text, <b>plain</b>"));
@@ -232,8 +231,6 @@ void tst_Platform::messageBoxIsTheRealOne() {
     QCOMPARE(seen.text, QStringLiteral(" a text, <b>plain</b>"));
     QCOMPARE(seen.icon, QMessageBox::Information);
     QCOMPARE(seen.buttonCount, 1);
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(boxes.shownCount(), 1);
 }
 
 QTEST_MAIN(tst_Platform)
