@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "conversion/convert_input.h"
 #include "conversion/number_text.h"
+#include "recording_view.h"
 
 #include <array>
 #include <functional>
@@ -11,41 +12,12 @@
 namespace {
 
 using conversion::ConversionError;
-using conversion::ConverterView;
 using conversion::ConvertInput;
 using conversion::OutputBox;
 using conversion::OverflowError;
 
-const char* BoxName(OutputBox box) {
-    switch (box) {
-    case OutputBox::Fahrenheit:
-        return "Text2";
-    case OutputBox::Celsius:
-        return "Text3";
-    case OutputBox::Kelvin:
-        return "Text4";
-    }
-    return "?";
-}
-
-// Keeps the boxes' texts like a window does and logs every write, in order, as "Text2=212°F".
-class RecordingView : public ConverterView {
-public:
-    std::string input;
-    std::string scale = "Celsius";
-    std::array<std::string, 3> boxes;
-    std::vector<std::string> writes;
-    std::function<void(RecordingView&, OutputBox)> onWrite; // runs after each write
-
-    std::string inputText() const override { return input; }
-    std::string scaleName() const override { return scale; }
-    void setOutputText(OutputBox box, std::string_view text) override {
-        boxes[static_cast<std::size_t>(box)] = text;
-        writes.push_back(std::string(BoxName(box)) + "=" + std::string(text));
-        if (onWrite)
-            onWrite(*this, box);
-    }
-};
+using oracle::Named;
+using oracle::RecordingView;
 
 enum class Error { None, Conversion, Overflow };
 
@@ -86,7 +58,7 @@ void ExpectRun(const RunRow& row) {
     view.input = row.input;
     view.scale = row.scale;
     const Error error = RunConvert(view);
-    EXPECT_EQ(view.writes, row.writes);
+    EXPECT_EQ(Named(view.writes), row.writes);
     EXPECT_STREQ(ErrorName(error), ErrorName(row.error));
 }
 
@@ -253,7 +225,7 @@ TEST(ConvertInput, ReadsTheInputForEachValue) {
             v.input = "32";
     };
     EXPECT_EQ(RunConvert(view), Error::None);
-    EXPECT_EQ(view.writes,
+    EXPECT_EQ(Named(view.writes),
               (std::vector<std::string>{"Text2=100°F", "Text3=100°C", "Text4=273.15°K"}));
 }
 

@@ -2,6 +2,7 @@
 // The number texts against the C library as an independent reference: printf's "%.15G" and
 // strtod, in the "C" locale that a test process starts in. Fixed seeds keep every run the same.
 #include "conversion/number_text.h"
+#include "conversion_oracle.h"
 
 #include <bit>
 #include <cerrno>
@@ -66,26 +67,8 @@ TEST(Differential, NumberToTextDecimalLooking) {
     int reported = 0;
     for (int i = 0; i < 500'000; ++i) {
         const double x = static_cast<double>(mantissa(random)) / kPowers[places(random)];
-        double value = x;
-        switch (formula(random)) {
-        case 0:
-            value = ((x - 32) / 9) * 5;
-            break;
-        case 1:
-            value = ((x - 32) * 5) / 9 + 273.15;
-            break;
-        case 2:
-            value = ((x * 9) / 5) + 32;
-            break;
-        case 3:
-            value = ((x - 273) * 1.8) + 32;
-            break;
-        case 4:
-            value = x - 273;
-            break;
-        default:
-            break;
-        }
+        const int which = formula(random);
+        const double value = which < 5 ? oracle::ApplyFormula(which, x) : x;
         mismatches += CompareWithPrintf(value, reported);
     }
     EXPECT_EQ(mismatches, 0);

@@ -4,6 +4,7 @@
 #include "conversion/convert_input.h"
 #include "conversion/number_text.h"
 #include "conversion_oracle.h"
+#include "recording_view.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -15,26 +16,6 @@
 namespace {
 
 using namespace oracle;
-
-// Logs every write, in order.
-class RecordingView : public conversion::ConverterView {
-public:
-    RecordingView(std::string input, std::string scale)
-        : m_input(std::move(input))
-        , m_scale(std::move(scale)) {}
-
-    std::string inputText() const override { return m_input; }
-    std::string scaleName() const override { return m_scale; }
-    void setOutputText(conversion::OutputBox box, std::string_view text) override {
-        writes.push_back({static_cast<int>(box), std::string(text)});
-    }
-
-    std::vector<ModelRun::Write> writes;
-
-private:
-    std::string m_input;
-    std::string m_scale;
-};
 
 const char* OutcomeName(ModelRun::Outcome outcome) {
     switch (outcome) {

@@ -45,33 +45,6 @@ bool IsSign(char c) {
     return c == '+' || c == '-';
 }
 
-// A formula step by step: once a step leaves the finite doubles the result is an overflow.
-struct Steps {
-    double value;
-    bool finite = true;
-
-    Steps then(char operation, double operand) const {
-        if (!finite)
-            return *this;
-        double result = value;
-        switch (operation) {
-        case '+':
-            result = value + operand;
-            break;
-        case '-':
-            result = value - operand;
-            break;
-        case '*':
-            result = value * operand;
-            break;
-        case '/':
-            result = value / operand;
-            break;
-        }
-        return {result, std::isfinite(result)};
-    }
-};
-
 } // namespace
 
 void Fail(const std::string& message) {
@@ -254,6 +227,23 @@ std::string CheckNumberText(double value, const std::string& text) {
     return "";
 }
 
+double ApplyFormula(int formula, double x) {
+    switch (formula) {
+    case 0:
+        return ((x - 32) / 9) * 5;
+    case 1:
+        return ((x - 32) * 5) / 9 + 273.15;
+    case 2:
+        return ((x * 9) / 5) + 32;
+    case 3:
+        return ((x - 273) * 1.8) + 32;
+    case 4:
+        return x - 273;
+    default:
+        return x + 273;
+    }
+}
+
 ModelRun ModelConvert(const std::string& input, const std::string& scale) {
     ModelRun run;
     int branch = -1;
@@ -271,12 +261,14 @@ ModelRun ModelConvert(const std::string& input, const std::string& scale) {
         run.writes.push_back({branch, input + std::string(kSuffixes[branch])});
     };
     // Writes a computed box, or ends the run; false when the run has ended.
-    const auto write = [&](int box, Steps result) {
-        if (!result.finite) {
+    // An infinity means that some step overflowed, since the input is finite.
+    const auto write = [&](int box, int formula) {
+        const double result = ApplyFormula(formula, x.value);
+        if (!std::isfinite(result)) {
             run.outcome = ModelRun::OverflowError;
             return false;
         }
-        run.writes.push_back({box, ReferenceText(result.value) + std::string(kSuffixes[box])});
+        run.writes.push_back({box, ReferenceText(result) + std::string(kSuffixes[box])});
         return true;
     };
 
@@ -287,21 +279,19 @@ ModelRun ModelConvert(const std::string& input, const std::string& scale) {
             x.kind == Reading::NotANumber ? ModelRun::ConversionError : ModelRun::OverflowError;
         return run;
     }
-    const Steps start{x.value};
     switch (branch) {
     case 0:
-        if (write(1, start.then('-', 32).then('/', 9).then('*', 5)))
-            write(2, start.then('-', 32).then('*', 5).then('/', 9).then('+', 273.15));
+        if (write(1, 0))
+            write(2, 1);
         break;
     case 1:
-        if (write(0, start.then('*', 9).then('/', 5).then('+', 32))) {
+        if (write(0, 2)) {
             echo();
-            write(2, start.then('+', 273));
+            write(2, 5);
         }
         break;
     case 2:
-        if (write(0, start.then('-', 273).then('*', 1.8).then('+', 32)) &&
-            write(1, start.then('-', 273)))
+        if (write(0, 3) && write(1, 4))
             echo();
         break;
     }

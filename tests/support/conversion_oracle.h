@@ -64,6 +64,13 @@ struct ModelRun {
 
 ModelRun ModelConvert(const std::string& input, const std::string& scale);
 
+// The converter's formulas, each rounded after every operation in the converter's order:
+// 0 Fahrenheit to Celsius, 1 Fahrenheit to Kelvin (+273.15), 2 Celsius to Fahrenheit,
+// 3 Kelvin to Fahrenheit, 4 Kelvin to Celsius, 5 Celsius to Kelvin (+273). Unchecked: a step
+// past the finite doubles gives an infinity, which the later steps keep.
+inline constexpr int kFormulas = 6;
+double ApplyFormula(int formula, double x);
+
 inline constexpr std::string_view kSuffixes[3] = {"\302\260F", "\302\260C", "\302\260K"};
 
 } // namespace oracle
