@@ -25,8 +25,19 @@ COLORREF toColorRef(design::Rgb rgb) {
     return RGB(rgb.red, rgb.green, rgb.blue);
 }
 
+// GetDpiForWindow came with Windows 10 (1607); before it, the screen's density is the system's.
 int dpiOf(HWND window) {
-    const UINT dpi = window ? GetDpiForWindow(window) : GetDpiForSystem();
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32"), "GetDpiForWindow")));
+    UINT dpi = 0;
+    if (dpiForWindow && window)
+        dpi = dpiForWindow(window);
+    if (dpi == 0) {
+        HDC screen = GetDC(nullptr);
+        dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
+        ReleaseDC(nullptr, screen);
+    }
     return dpi ? static_cast<int>(dpi) : 96;
 }
 
@@ -97,8 +108,8 @@ void DragTracker::press(HWND window, POINT client) {
     SetCapture(window);
 }
 
-bool DragTracker::move(HWND window) {
-    if (!m_pressed)
+bool DragTracker::move(HWND window, WPARAM keys) {
+    if (!m_pressed || !(keys & MK_LBUTTON))
         return false;
     POINT now;
     GetCursorPos(&now);
@@ -111,6 +122,11 @@ bool DragTracker::move(HWND window) {
         SetWindowPos(window, nullptr, m_windowStart.x + dx, m_windowStart.y + dy, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return m_dragging;
+}
+
+void DragTracker::cancel() {
+    m_pressed = false;
+    m_dragging = false;
 }
 
 bool DragTracker::release(HWND window) {
@@ -131,6 +147,8 @@ Form2::~Form2() {
 
 void Form2::show() {
     if (m_window) {
+        if (IsIconic(m_window))
+            ShowWindow(m_window, SW_RESTORE);
         SetForegroundWindow(m_window);
         return;
     }
@@ -197,7 +215,12 @@ LRESULT Form2::handle(UINT message, WPARAM w, LPARAM l) {
         m_drag.press(window, {GET_X_LPARAM(l), GET_Y_LPARAM(l)});
         return 0;
     case WM_MOUSEMOVE:
-        m_drag.move(window);
+        m_drag.move(window, w);
+        return 0;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (a message box, the task switcher): the press is over.
+        if (reinterpret_cast<HWND>(l) != window)
+            m_drag.cancel();
         return 0;
     case WM_LBUTTONUP:
         if (m_drag.release(window))
@@ -276,9 +299,9 @@ void Form1::create() {
 void Form1::createControls() {
     HINSTANCE instance = m_program.instance;
     const auto makeFont = [this](int pixels) {
-        return CreateFontW(-scaled(pixels), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           CLEARTYPE_QUALITY, DEFAULT_PITCH, m_program.textFamily.c_str());
+        return CreateFontW(-scaled(pixels), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                           DEFAULT_PITCH, m_program.textFamily.c_str());
     };
     m_textFont = makeFont(design::textBoxFontPixels);
     m_scaleFont = makeFont(design::scaleFontPixels);
@@ -391,7 +414,12 @@ LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
         return 0;
     }
     case WM_MOUSEMOVE:
-        m_drag.move(window);
+        m_drag.move(window, w);
+        return 0;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (a message box, the task switcher): the press is over.
+        if (reinterpret_cast<HWND>(l) != window)
+            m_drag.cancel();
         return 0;
     case WM_LBUTTONUP: {
         const char* pressed = m_pressedPicture;
@@ -427,8 +455,13 @@ LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
     }
     case WM_ACTIVATE:
         // Back to the control that had the focus, as a dialog does.
-        if (LOWORD(w) != WA_INACTIVE && GetFocus() == nullptr)
-            SetFocus(m_text1);
+        if (LOWORD(w) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(window, focus))
+                m_lastFocus = focus;
+        } else {
+            SetFocus(m_lastFocus && IsWindow(m_lastFocus) ? m_lastFocus : m_text1);
+        }
         return 0;
     case WM_DESTROY:
         RemoveWindowSubclass(m_text1, text1Proc, 1);
@@ -447,16 +480,38 @@ LRESULT CALLBACK Form1::text1Proc(HWND edit, UINT message, WPARAM w, LPARAM l, U
                                   DWORD_PTR self) {
     auto* form = reinterpret_cast<Form1*>(self);
     switch (message) {
+    case WM_GETDLGCODE: {
+        // Enter and Escape are characters for the filter, not the window's default buttons.
+        LRESULT code = DefSubclassProc(edit, message, w, l);
+        if (const auto* pending = reinterpret_cast<const MSG*>(l);
+            pending && (pending->message == WM_KEYDOWN || pending->message == WM_CHAR) &&
+            (pending->wParam == VK_RETURN || pending->wParam == VK_ESCAPE))
+            code |= DLGC_WANTMESSAGE;
+        return code;
+    }
     case WM_CHAR: {
-        if (w == 127) // Ctrl+Backspace's code is an editing key, not a character
-            break;
         int code = static_cast<int>(w);
+        // Bit 30: the key was already down. A held refused key brings one message, not one
+        // for each repeat.
+        const bool repeat = (l & (1L << 30)) != 0;
+        if (repeat && code == form->m_refusedCode)
+            return 0;
+        form->m_refusedCode = 0;
         form->Text1_KeyPress(code);
-        if (code == 0)
+        if (code == 0) {
+            form->m_refusedCode = static_cast<int>(w);
             return 0; // dropped, and with it any editing command it stood for
+        }
         w = static_cast<WPARAM>(code);
         break;
     }
+    case WM_KEYDOWN:
+        // Shift+Insert pastes inside the edit without a WM_PASTE; take it through the filter.
+        if (w == VK_INSERT && GetKeyState(VK_SHIFT) < 0 && GetKeyState(VK_CONTROL) >= 0) {
+            form->pasteIntoText1();
+            return 0;
+        }
+        break;
     case WM_PASTE:
         form->pasteIntoText1();
         return 0;
@@ -481,7 +536,8 @@ void Form1::pasteIntoText1() {
     std::wstring kept;
     int refused = 0;
     for (wchar_t c : pasted) {
-        if (design::isAcceptedCode(c))
+        // Backspace is a key, not a character that text may hold.
+        if (c != 8 && design::isAcceptedCode(c))
             kept += c;
         else if (refused == 0)
             refused = c;

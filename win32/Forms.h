@@ -27,8 +27,10 @@ struct Program {
 class DragTracker {
 public:
     void press(HWND window, POINT client);
-    // True while the press moves the window.
-    bool move(HWND window);
+    // True while the press moves the window; `keys` is the mouse message's key state.
+    bool move(HWND window, WPARAM keys);
+    // Forgets the press, as when the mouse capture goes elsewhere.
+    void cancel();
     // True when the press ended as a click (no drag).
     bool release(HWND window);
 
@@ -111,6 +113,10 @@ private:
     DragTracker m_drag;
     const char* m_pressedPicture = nullptr;
     bool m_inputInvalid = false;
+    // The control that had the focus when the window was last deactivated.
+    HWND m_lastFocus = nullptr;
+    // The code of the last refused character, whose key repeats are dropped silently.
+    int m_refusedCode = 0;
     std::wstring m_tip;
     // While a pick is handled: the picked name, which the combo's field shows only afterwards.
     std::optional<std::wstring> m_pickedScale;
