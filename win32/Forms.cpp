@@ -9,6 +9,9 @@
 
 #include <commctrl.h>
 #include <exception>
+#include <initguid.h> // defines the annotation GUIDs of oleacc.h here
+#include <oleacc.h>
+#include <utility>
 #include <vector>
 #include <windowsx.h>
 
@@ -353,6 +356,34 @@ void Form1::createControls() {
     tool.uId = reinterpret_cast<UINT_PTR>(m_text1);
     tool.lpszText = m_tip.data();
     SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    nameControls();
+}
+
+// The row captions are painted into the background, so no label names the boxes: a screen
+// reader gets their names from annotations.
+void Form1::nameControls() {
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IAccPropServices,
+                                reinterpret_cast<void**>(&m_accessibility)))) {
+        m_accessibility = nullptr;
+        return;
+    }
+    const std::pair<HWND, const wchar_t*> names[] = {{m_text1, L"Temperature to convert"},
+                                                     {m_text2, L"Fahrenheit"},
+                                                     {m_text3, L"Celsius"},
+                                                     {m_combo1, L"Scale"},
+                                                     {m_text4, L"Kelvin"}};
+    for (const auto& [control, name] : names)
+        m_accessibility->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                        PROPID_ACC_NAME, name);
+    describeInput();
+}
+
+// The input's description is its tooltip: the hint, or why the input does not convert.
+void Form1::describeInput() {
+    if (m_accessibility)
+        m_accessibility->SetHwndPropStr(m_text1, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                        PROPID_ACC_DESCRIPTION, m_tip.c_str());
 }
 
 LRESULT CALLBACK Form1::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -464,6 +495,14 @@ LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
         }
         return 0;
     case WM_DESTROY:
+        if (m_accessibility) {
+            const MSAAPROPID props[] = {PROPID_ACC_NAME, PROPID_ACC_DESCRIPTION};
+            for (HWND control : {m_text1, m_text2, m_text3, m_combo1, m_text4})
+                m_accessibility->ClearHwndProps(control, static_cast<DWORD>(OBJID_CLIENT),
+                                                CHILDID_SELF, props, 2);
+            m_accessibility->Release();
+            m_accessibility = nullptr;
+        }
         RemoveWindowSubclass(m_text1, text1Proc, 1);
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         DeleteObject(m_textFont);
@@ -603,6 +642,7 @@ void Form1::showInputProblem(const std::wstring& problem) {
     tool.uId = reinterpret_cast<UINT_PTR>(m_text1);
     tool.lpszText = m_tip.data();
     SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    describeInput();
     InvalidateRect(m_text1, nullptr, TRUE);
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <windows.h>
 
+struct IAccPropServices;
+
 namespace win32 {
 
 // What the windows share: the font, the screen density and the count of open windows, which
@@ -80,6 +82,8 @@ private:
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void create();
     void createControls();
+    void nameControls();
+    void describeInput();
 
     void Text1_KeyPress(int& keyAscii);
     void Text1_Change();
@@ -106,6 +110,8 @@ private:
     HWND m_text1 = nullptr, m_text2 = nullptr, m_text3 = nullptr, m_text4 = nullptr;
     HWND m_combo1 = nullptr;
     HWND m_tooltip = nullptr;
+    // Screen reader names of the boxes; nullptr where the system offers no annotations.
+    IAccPropServices* m_accessibility = nullptr;
     HFONT m_textFont = nullptr, m_scaleFont = nullptr;
     HBRUSH m_white = nullptr, m_invalid = nullptr;
     int m_dpi = 96;
