@@ -209,11 +209,25 @@ LRESULT Form2::handle(UINT message, WPARAM w, LPARAM l) {
         const RECT card{0, 0, MulDiv(design::pictures::aboutCard.width, dpi, 96),
                         MulDiv(design::pictures::aboutCard.height, dpi, 96)};
         m_card.draw(dc, card);
+        // The card is a pixel narrower than the window: that column shows the default colour.
+        RECT client;
+        GetClientRect(window, &client);
+        const RECT strip{card.right, 0, client.right, client.bottom};
+        FillRect(dc, &strip, GetSysColorBrush(COLOR_BTNFACE));
         EndPaint(window, &paint);
         return 0;
     }
     case WM_ERASEBKGND:
         return 1;
+    case WM_DPICHANGED: {
+        m_card = loadPicture(VELMORA_PICTURE_ABOUT_CARD, LOWORD(w));
+        const auto* suggested = reinterpret_cast<const RECT*>(l);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    }
     case WM_LBUTTONDOWN:
         m_drag.press(window, {GET_X_LPARAM(l), GET_Y_LPARAM(l)});
         return 0;
@@ -287,11 +301,8 @@ void Form1::create() {
     if (!m_window)
         return;
     m_dpi = dpiOf(m_window);
-    m_background = loadPicture(VELMORA_PICTURE_BACKGROUND, m_dpi);
-    m_image1 = loadPicture(VELMORA_PICTURE_CLOSE, m_dpi);
-    m_image3 = loadPicture(VELMORA_PICTURE_TITLE_BANNER, m_dpi);
-    m_image4 = loadPicture(VELMORA_PICTURE_ABOUT_BANNER, m_dpi);
     createControls();
+    scaleToDpi();
     centreOnWorkArea(m_window, scaled(design::toPixels(design::mainClientWidthTwips)),
                      scaled(design::toPixels(design::mainClientHeightTwips)));
     m_program.windowOpened();
@@ -299,50 +310,67 @@ void Form1::create() {
     SetFocus(m_text1);
 }
 
-void Form1::createControls() {
-    HINSTANCE instance = m_program.instance;
+// The pictures, fonts and control rectangles for the window's density; again whenever the window
+// moves to a screen of another density.
+void Form1::scaleToDpi() {
+    m_background = loadPicture(VELMORA_PICTURE_BACKGROUND, m_dpi);
+    m_image1 = loadPicture(VELMORA_PICTURE_CLOSE, m_dpi);
+    m_image3 = loadPicture(VELMORA_PICTURE_TITLE_BANNER, m_dpi);
+    m_image4 = loadPicture(VELMORA_PICTURE_ABOUT_BANNER, m_dpi);
+
     const auto makeFont = [this](int pixels) {
         return CreateFontW(-scaled(pixels), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                            DEFAULT_PITCH, m_program.textFamily.c_str());
     };
-    m_textFont = makeFont(design::textBoxFontPixels);
-    m_scaleFont = makeFont(design::scaleFontPixels);
+    HFONT oldText = std::exchange(m_textFont, makeFont(design::textBoxFontPixels));
+    HFONT oldScale = std::exchange(m_scaleFont, makeFont(design::scaleFontPixels));
 
-    // Created in tab order: Text1, Text2, Text3, Combo1, Text4.
-    const auto makeBox = [&](const char* name, bool readOnly) {
+    const std::pair<HWND, const char*> boxes[] = {
+        {m_text1, "Text1"}, {m_text2, "Text2"}, {m_text3, "Text3"}, {m_text4, "Text4"}};
+    for (const auto& [box, name] : boxes) {
         const RECT r = pixelRect(name);
+        SetWindowPos(box, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(m_textFont), TRUE);
+    }
+    const RECT r = pixelRect("Combo1");
+    // A drop-down combo's window height includes its list.
+    SetWindowPos(m_combo1, nullptr, r.left, r.top, r.right - r.left, scaled(200),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(m_combo1, WM_SETFONT, reinterpret_cast<WPARAM>(m_scaleFont), TRUE);
+    // The field itself is the designed height; the frame adds about 6 pixels to the item.
+    SendMessageW(m_combo1, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), r.bottom - r.top - scaled(6));
+    if (oldText)
+        DeleteObject(oldText);
+    if (oldScale)
+        DeleteObject(oldScale);
+}
+
+void Form1::createControls() {
+    HINSTANCE instance = m_program.instance;
+    // Created in tab order: Text1, Text2, Text3, Combo1, Text4; scaleToDpi places them.
+    const auto makeBox = [&](bool readOnly) {
         DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
         if (readOnly)
             style |= ES_READONLY; // still takes the focus and allows selection
-        HWND box =
-            CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", style, r.left, r.top, r.right - r.left,
-                            r.bottom - r.top, m_window, nullptr, instance, nullptr);
-        SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(m_textFont), TRUE);
+        HWND box = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", style, 0, 0, 0, 0, m_window,
+                                   nullptr, instance, nullptr);
         // No length limit, as on the other platforms (the default is 30,000 characters).
         SendMessageW(box, EM_SETLIMITTEXT, 0, 0);
         return box;
     };
-    m_text1 = makeBox("Text1", false);
-    m_text2 = makeBox("Text2", true);
-    m_text3 = makeBox("Text3", true);
-    {
-        const RECT r = pixelRect("Combo1");
-        // A drop-down combo's window height includes its list.
-        m_combo1 = CreateWindowExW(
-            0, L"COMBOBOX", L"",
-            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-            r.left, r.top, r.right - r.left, scaled(200), m_window,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(combo1Id)), instance, nullptr);
-        SendMessageW(m_combo1, WM_SETFONT, reinterpret_cast<WPARAM>(m_scaleFont), TRUE);
-        for (const wchar_t* name : {L"Celsius", L"Fahrenheit", L"Kelvin"})
-            SendMessageW(m_combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-        SendMessageW(m_combo1, CB_SETCURSEL, 0, 0);
-        // The field itself is the designed height; the frame adds about 6 pixels to the item.
-        SendMessageW(m_combo1, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                     r.bottom - r.top - scaled(6));
-    }
-    m_text4 = makeBox("Text4", true);
+    m_text1 = makeBox(false);
+    m_text2 = makeBox(true);
+    m_text3 = makeBox(true);
+    m_combo1 = CreateWindowExW(
+        0, L"COMBOBOX", L"",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, 0, 0,
+        0, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(combo1Id)), instance, nullptr);
+    for (const wchar_t* name : {L"Celsius", L"Fahrenheit", L"Kelvin"})
+        SendMessageW(m_combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    SendMessageW(m_combo1, CB_SETCURSEL, 0, 0);
+    m_text4 = makeBox(true);
 
     SetWindowSubclass(m_text1, text1Proc, 1, reinterpret_cast<DWORD_PTR>(this));
 
@@ -483,6 +511,17 @@ LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
         const bool invalid = control == m_text1 && m_inputInvalid;
         SetBkColor(dc, invalid ? toColorRef(design::invalidInputBase) : RGB(255, 255, 255));
         return reinterpret_cast<LRESULT>(invalid ? m_invalid : m_white);
+    }
+    case WM_DPICHANGED: {
+        // Moved to a screen of another density: redraw at it, in the rectangle Windows suggests.
+        m_dpi = LOWORD(w);
+        scaleToDpi();
+        const auto* suggested = reinterpret_cast<const RECT*>(l);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
     }
     case WM_ACTIVATE:
         // Back to the control that had the focus, as a dialog does.

@@ -82,6 +82,7 @@ private:
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void create();
     void createControls();
+    void scaleToDpi();
     void nameControls();
     void describeInput();
 
