@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Makes sure the Debian 12 packages for building and running (and, with "test", testing) are
-# installed: installs them with apt-get when run as root, otherwise names what is missing.
+# installed: installs them with apt-get when run as root, otherwise names what is missing. With
+# "windows": what the Windows cross build and its tests under Wine need (scripts/build-windows.sh).
 set -euo pipefail
 
 build_packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-comic-neue)
@@ -10,10 +11,15 @@ test_packages=(libgtest-dev locales libbenchmark-dev clang libclang-rt-14-dev cl
                gir1.2-atspi-2.0 desktop-file-utils appstream dpkg-dev file x11-utils
                binutils-mingw-w64-i686)
 
+# The 32-bit Wine runs the 32-bit program; it needs the i386 architecture enabled in dpkg.
+windows_packages=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest wine wine32:i386
+                  xvfb xdotool x11-utils imagemagick)
+
 wanted=("${build_packages[@]}")
-if [[ "${1:-}" == "test" ]]; then
-    wanted+=("${test_packages[@]}")
-fi
+case "${1:-}" in
+test) wanted+=("${test_packages[@]}") ;;
+windows) wanted+=("${windows_packages[@]}") ;;
+esac
 
 missing=()
 for package in "${wanted[@]}"; do
@@ -29,10 +35,16 @@ fi
 if [[ "$(id -u)" == 0 ]]; then
     echo "Installing Debian packages: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
+    if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+    fi
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 else
     echo "These Debian packages are missing: ${missing[*]}" >&2
+    if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        echo "First enable 32-bit packages:  sudo dpkg --add-architecture i386 && sudo apt-get update" >&2
+    fi
     echo "Install them with:  sudo apt-get install ${missing[*]}" >&2
     exit 1
 fi

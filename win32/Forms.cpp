@@ -9,6 +9,9 @@
 
 #include <commctrl.h>
 #include <exception>
+#include <initguid.h> // defines the annotation GUIDs of oleacc.h here
+#include <oleacc.h>
+#include <utility>
 #include <vector>
 #include <windowsx.h>
 
@@ -25,8 +28,19 @@ COLORREF toColorRef(design::Rgb rgb) {
     return RGB(rgb.red, rgb.green, rgb.blue);
 }
 
+// GetDpiForWindow came with Windows 10 (1607); before it, the screen's density is the system's.
 int dpiOf(HWND window) {
-    const UINT dpi = window ? GetDpiForWindow(window) : GetDpiForSystem();
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32"), "GetDpiForWindow")));
+    UINT dpi = 0;
+    if (dpiForWindow && window)
+        dpi = dpiForWindow(window);
+    if (dpi == 0) {
+        HDC screen = GetDC(nullptr);
+        dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
+        ReleaseDC(nullptr, screen);
+    }
     return dpi ? static_cast<int>(dpi) : 96;
 }
 
@@ -97,8 +111,8 @@ void DragTracker::press(HWND window, POINT client) {
     SetCapture(window);
 }
 
-bool DragTracker::move(HWND window) {
-    if (!m_pressed)
+bool DragTracker::move(HWND window, WPARAM keys) {
+    if (!m_pressed || !(keys & MK_LBUTTON))
         return false;
     POINT now;
     GetCursorPos(&now);
@@ -111,6 +125,11 @@ bool DragTracker::move(HWND window) {
         SetWindowPos(window, nullptr, m_windowStart.x + dx, m_windowStart.y + dy, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return m_dragging;
+}
+
+void DragTracker::cancel() {
+    m_pressed = false;
+    m_dragging = false;
 }
 
 bool DragTracker::release(HWND window) {
@@ -131,6 +150,8 @@ Form2::~Form2() {
 
 void Form2::show() {
     if (m_window) {
+        if (IsIconic(m_window))
+            ShowWindow(m_window, SW_RESTORE);
         SetForegroundWindow(m_window);
         return;
     }
@@ -188,16 +209,35 @@ LRESULT Form2::handle(UINT message, WPARAM w, LPARAM l) {
         const RECT card{0, 0, MulDiv(design::pictures::aboutCard.width, dpi, 96),
                         MulDiv(design::pictures::aboutCard.height, dpi, 96)};
         m_card.draw(dc, card);
+        // The card is a pixel narrower than the window: that column shows the default colour.
+        RECT client;
+        GetClientRect(window, &client);
+        const RECT strip{card.right, 0, client.right, client.bottom};
+        FillRect(dc, &strip, GetSysColorBrush(COLOR_BTNFACE));
         EndPaint(window, &paint);
         return 0;
     }
     case WM_ERASEBKGND:
         return 1;
+    case WM_DPICHANGED: {
+        m_card = loadPicture(VELMORA_PICTURE_ABOUT_CARD, LOWORD(w));
+        const auto* suggested = reinterpret_cast<const RECT*>(l);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    }
     case WM_LBUTTONDOWN:
         m_drag.press(window, {GET_X_LPARAM(l), GET_Y_LPARAM(l)});
         return 0;
     case WM_MOUSEMOVE:
-        m_drag.move(window);
+        m_drag.move(window, w);
+        return 0;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (a message box, the task switcher): the press is over.
+        if (reinterpret_cast<HWND>(l) != window)
+            m_drag.cancel();
         return 0;
     case WM_LBUTTONUP:
         if (m_drag.release(window))
@@ -261,11 +301,8 @@ void Form1::create() {
     if (!m_window)
         return;
     m_dpi = dpiOf(m_window);
-    m_background = loadPicture(VELMORA_PICTURE_BACKGROUND, m_dpi);
-    m_image1 = loadPicture(VELMORA_PICTURE_CLOSE, m_dpi);
-    m_image3 = loadPicture(VELMORA_PICTURE_TITLE_BANNER, m_dpi);
-    m_image4 = loadPicture(VELMORA_PICTURE_ABOUT_BANNER, m_dpi);
     createControls();
+    scaleToDpi();
     centreOnWorkArea(m_window, scaled(design::toPixels(design::mainClientWidthTwips)),
                      scaled(design::toPixels(design::mainClientHeightTwips)));
     m_program.windowOpened();
@@ -273,50 +310,67 @@ void Form1::create() {
     SetFocus(m_text1);
 }
 
+// The pictures, fonts and control rectangles for the window's density; again whenever the window
+// moves to a screen of another density.
+void Form1::scaleToDpi() {
+    m_background = loadPicture(VELMORA_PICTURE_BACKGROUND, m_dpi);
+    m_image1 = loadPicture(VELMORA_PICTURE_CLOSE, m_dpi);
+    m_image3 = loadPicture(VELMORA_PICTURE_TITLE_BANNER, m_dpi);
+    m_image4 = loadPicture(VELMORA_PICTURE_ABOUT_BANNER, m_dpi);
+
+    const auto makeFont = [this](int pixels) {
+        return CreateFontW(-scaled(pixels), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                           DEFAULT_PITCH, m_program.textFamily.c_str());
+    };
+    HFONT oldText = std::exchange(m_textFont, makeFont(design::textBoxFontPixels));
+    HFONT oldScale = std::exchange(m_scaleFont, makeFont(design::scaleFontPixels));
+
+    const std::pair<HWND, const char*> boxes[] = {
+        {m_text1, "Text1"}, {m_text2, "Text2"}, {m_text3, "Text3"}, {m_text4, "Text4"}};
+    for (const auto& [box, name] : boxes) {
+        const RECT r = pixelRect(name);
+        SetWindowPos(box, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(m_textFont), TRUE);
+    }
+    const RECT r = pixelRect("Combo1");
+    // A drop-down combo's window height includes its list.
+    SetWindowPos(m_combo1, nullptr, r.left, r.top, r.right - r.left, scaled(200),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(m_combo1, WM_SETFONT, reinterpret_cast<WPARAM>(m_scaleFont), TRUE);
+    // The field itself is the designed height; the frame adds about 6 pixels to the item.
+    SendMessageW(m_combo1, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), r.bottom - r.top - scaled(6));
+    if (oldText)
+        DeleteObject(oldText);
+    if (oldScale)
+        DeleteObject(oldScale);
+}
+
 void Form1::createControls() {
     HINSTANCE instance = m_program.instance;
-    const auto makeFont = [this](int pixels) {
-        return CreateFontW(-scaled(pixels), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           CLEARTYPE_QUALITY, DEFAULT_PITCH, m_program.textFamily.c_str());
-    };
-    m_textFont = makeFont(design::textBoxFontPixels);
-    m_scaleFont = makeFont(design::scaleFontPixels);
-
-    // Created in tab order: Text1, Text2, Text3, Combo1, Text4.
-    const auto makeBox = [&](const char* name, bool readOnly) {
-        const RECT r = pixelRect(name);
+    // Created in tab order: Text1, Text2, Text3, Combo1, Text4; scaleToDpi places them.
+    const auto makeBox = [&](bool readOnly) {
         DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
         if (readOnly)
             style |= ES_READONLY; // still takes the focus and allows selection
-        HWND box =
-            CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", style, r.left, r.top, r.right - r.left,
-                            r.bottom - r.top, m_window, nullptr, instance, nullptr);
-        SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(m_textFont), TRUE);
+        HWND box = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", style, 0, 0, 0, 0, m_window,
+                                   nullptr, instance, nullptr);
         // No length limit, as on the other platforms (the default is 30,000 characters).
         SendMessageW(box, EM_SETLIMITTEXT, 0, 0);
         return box;
     };
-    m_text1 = makeBox("Text1", false);
-    m_text2 = makeBox("Text2", true);
-    m_text3 = makeBox("Text3", true);
-    {
-        const RECT r = pixelRect("Combo1");
-        // A drop-down combo's window height includes its list.
-        m_combo1 = CreateWindowExW(
-            0, L"COMBOBOX", L"",
-            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-            r.left, r.top, r.right - r.left, scaled(200), m_window,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(combo1Id)), instance, nullptr);
-        SendMessageW(m_combo1, WM_SETFONT, reinterpret_cast<WPARAM>(m_scaleFont), TRUE);
-        for (const wchar_t* name : {L"Celsius", L"Fahrenheit", L"Kelvin"})
-            SendMessageW(m_combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-        SendMessageW(m_combo1, CB_SETCURSEL, 0, 0);
-        // The field itself is the designed height; the frame adds about 6 pixels to the item.
-        SendMessageW(m_combo1, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                     r.bottom - r.top - scaled(6));
-    }
-    m_text4 = makeBox("Text4", true);
+    m_text1 = makeBox(false);
+    m_text2 = makeBox(true);
+    m_text3 = makeBox(true);
+    m_combo1 = CreateWindowExW(
+        0, L"COMBOBOX", L"",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, 0, 0,
+        0, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(combo1Id)), instance, nullptr);
+    for (const wchar_t* name : {L"Celsius", L"Fahrenheit", L"Kelvin"})
+        SendMessageW(m_combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    SendMessageW(m_combo1, CB_SETCURSEL, 0, 0);
+    m_text4 = makeBox(true);
 
     SetWindowSubclass(m_text1, text1Proc, 1, reinterpret_cast<DWORD_PTR>(this));
 
@@ -330,6 +384,34 @@ void Form1::createControls() {
     tool.uId = reinterpret_cast<UINT_PTR>(m_text1);
     tool.lpszText = m_tip.data();
     SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    nameControls();
+}
+
+// The row captions are painted into the background, so no label names the boxes: a screen
+// reader gets their names from annotations.
+void Form1::nameControls() {
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IAccPropServices,
+                                reinterpret_cast<void**>(&m_accessibility)))) {
+        m_accessibility = nullptr;
+        return;
+    }
+    const std::pair<HWND, const wchar_t*> names[] = {{m_text1, L"Temperature to convert"},
+                                                     {m_text2, L"Fahrenheit"},
+                                                     {m_text3, L"Celsius"},
+                                                     {m_combo1, L"Scale"},
+                                                     {m_text4, L"Kelvin"}};
+    for (const auto& [control, name] : names)
+        m_accessibility->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                        PROPID_ACC_NAME, name);
+    describeInput();
+}
+
+// The input's description is its tooltip: the hint, or why the input does not convert.
+void Form1::describeInput() {
+    if (m_accessibility)
+        m_accessibility->SetHwndPropStr(m_text1, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                        PROPID_ACC_DESCRIPTION, m_tip.c_str());
 }
 
 LRESULT CALLBACK Form1::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -391,7 +473,12 @@ LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
         return 0;
     }
     case WM_MOUSEMOVE:
-        m_drag.move(window);
+        m_drag.move(window, w);
+        return 0;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (a message box, the task switcher): the press is over.
+        if (reinterpret_cast<HWND>(l) != window)
+            m_drag.cancel();
         return 0;
     case WM_LBUTTONUP: {
         const char* pressed = m_pressedPicture;
@@ -425,12 +512,36 @@ LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
         SetBkColor(dc, invalid ? toColorRef(design::invalidInputBase) : RGB(255, 255, 255));
         return reinterpret_cast<LRESULT>(invalid ? m_invalid : m_white);
     }
+    case WM_DPICHANGED: {
+        // Moved to a screen of another density: redraw at it, in the rectangle Windows suggests.
+        m_dpi = LOWORD(w);
+        scaleToDpi();
+        const auto* suggested = reinterpret_cast<const RECT*>(l);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    }
     case WM_ACTIVATE:
         // Back to the control that had the focus, as a dialog does.
-        if (LOWORD(w) != WA_INACTIVE && GetFocus() == nullptr)
-            SetFocus(m_text1);
+        if (LOWORD(w) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(window, focus))
+                m_lastFocus = focus;
+        } else {
+            SetFocus(m_lastFocus && IsWindow(m_lastFocus) ? m_lastFocus : m_text1);
+        }
         return 0;
     case WM_DESTROY:
+        if (m_accessibility) {
+            const MSAAPROPID props[] = {PROPID_ACC_NAME, PROPID_ACC_DESCRIPTION};
+            for (HWND control : {m_text1, m_text2, m_text3, m_combo1, m_text4})
+                m_accessibility->ClearHwndProps(control, static_cast<DWORD>(OBJID_CLIENT),
+                                                CHILDID_SELF, props, 2);
+            m_accessibility->Release();
+            m_accessibility = nullptr;
+        }
         RemoveWindowSubclass(m_text1, text1Proc, 1);
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         DeleteObject(m_textFont);
@@ -447,16 +558,38 @@ LRESULT CALLBACK Form1::text1Proc(HWND edit, UINT message, WPARAM w, LPARAM l, U
                                   DWORD_PTR self) {
     auto* form = reinterpret_cast<Form1*>(self);
     switch (message) {
+    case WM_GETDLGCODE: {
+        // Enter and Escape are characters for the filter, not the window's default buttons.
+        LRESULT code = DefSubclassProc(edit, message, w, l);
+        if (const auto* pending = reinterpret_cast<const MSG*>(l);
+            pending && (pending->message == WM_KEYDOWN || pending->message == WM_CHAR) &&
+            (pending->wParam == VK_RETURN || pending->wParam == VK_ESCAPE))
+            code |= DLGC_WANTMESSAGE;
+        return code;
+    }
     case WM_CHAR: {
-        if (w == 127) // Ctrl+Backspace's code is an editing key, not a character
-            break;
         int code = static_cast<int>(w);
+        // Bit 30: the key was already down. A held refused key brings one message, not one
+        // for each repeat.
+        const bool repeat = (l & (1L << 30)) != 0;
+        if (repeat && code == form->m_refusedCode)
+            return 0;
+        form->m_refusedCode = 0;
         form->Text1_KeyPress(code);
-        if (code == 0)
+        if (code == 0) {
+            form->m_refusedCode = static_cast<int>(w);
             return 0; // dropped, and with it any editing command it stood for
+        }
         w = static_cast<WPARAM>(code);
         break;
     }
+    case WM_KEYDOWN:
+        // Shift+Insert pastes inside the edit without a WM_PASTE; take it through the filter.
+        if (w == VK_INSERT && GetKeyState(VK_SHIFT) < 0 && GetKeyState(VK_CONTROL) >= 0) {
+            form->pasteIntoText1();
+            return 0;
+        }
+        break;
     case WM_PASTE:
         form->pasteIntoText1();
         return 0;
@@ -481,7 +614,8 @@ void Form1::pasteIntoText1() {
     std::wstring kept;
     int refused = 0;
     for (wchar_t c : pasted) {
-        if (design::isAcceptedCode(c))
+        // Backspace is a key, not a character that text may hold.
+        if (c != 8 && design::isAcceptedCode(c))
             kept += c;
         else if (refused == 0)
             refused = c;
@@ -547,6 +681,7 @@ void Form1::showInputProblem(const std::wstring& problem) {
     tool.uId = reinterpret_cast<UINT_PTR>(m_text1);
     tool.lpszText = m_tip.data();
     SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    describeInput();
     InvalidateRect(m_text1, nullptr, TRUE);
 }
 

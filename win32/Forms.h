@@ -8,6 +8,8 @@
 #include <string>
 #include <windows.h>
 
+struct IAccPropServices;
+
 namespace win32 {
 
 // What the windows share: the font, the screen density and the count of open windows, which
@@ -27,8 +29,10 @@ struct Program {
 class DragTracker {
 public:
     void press(HWND window, POINT client);
-    // True while the press moves the window.
-    bool move(HWND window);
+    // True while the press moves the window; `keys` is the mouse message's key state.
+    bool move(HWND window, WPARAM keys);
+    // Forgets the press, as when the mouse capture goes elsewhere.
+    void cancel();
     // True when the press ended as a click (no drag).
     bool release(HWND window);
 
@@ -78,6 +82,9 @@ private:
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void create();
     void createControls();
+    void scaleToDpi();
+    void nameControls();
+    void describeInput();
 
     void Text1_KeyPress(int& keyAscii);
     void Text1_Change();
@@ -104,6 +111,8 @@ private:
     HWND m_text1 = nullptr, m_text2 = nullptr, m_text3 = nullptr, m_text4 = nullptr;
     HWND m_combo1 = nullptr;
     HWND m_tooltip = nullptr;
+    // Screen reader names of the boxes; nullptr where the system offers no annotations.
+    IAccPropServices* m_accessibility = nullptr;
     HFONT m_textFont = nullptr, m_scaleFont = nullptr;
     HBRUSH m_white = nullptr, m_invalid = nullptr;
     int m_dpi = 96;
@@ -111,6 +120,10 @@ private:
     DragTracker m_drag;
     const char* m_pressedPicture = nullptr;
     bool m_inputInvalid = false;
+    // The control that had the focus when the window was last deactivated.
+    HWND m_lastFocus = nullptr;
+    // The code of the last refused character, whose key repeats are dropped silently.
+    int m_refusedCode = 0;
     std::wstring m_tip;
     // While a pick is handled: the picked name, which the combo's field shows only afterwards.
     std::optional<std::wstring> m_pickedScale;

@@ -271,7 +271,9 @@ TEST(NumberToText, NonFiniteIsOverflow) {
 // The decimal separator stays a full stop whatever the C locale says.
 TEST(NumberTextLocale, CommaDecimalChangesNothing) {
     const std::string saved = std::setlocale(LC_ALL, nullptr);
-    const char* candidates[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"};
+    // POSIX names, then the Windows C runtime's.
+    const char* candidates[] = {"de_DE.UTF-8", "de_DE.utf8",          "fr_FR.UTF-8",
+                                "fr_FR.utf8",  "German_Germany.1252", "French_France.1252"};
     const char* chosen = nullptr;
     for (const char* name : candidates) {
         if (std::setlocale(LC_ALL, name) != nullptr) {

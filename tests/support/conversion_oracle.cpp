@@ -10,12 +10,34 @@
 #include <cstdlib>
 #include <cstring>
 #include <locale.h>
+#include <string>
 
 namespace oracle {
 
 namespace {
 
 // Qt sets the process locale from the environment; the references read and write the C way.
+#ifdef _WIN32
+// Windows has no uselocale: the C locale is set for this thread only, and put back after.
+class CLocaleScope {
+public:
+    CLocaleScope()
+        : m_mode(_configthreadlocale(_ENABLE_PER_THREAD_LOCALE)),
+          m_previous(setlocale(LC_ALL, nullptr)) {
+        setlocale(LC_ALL, "C");
+    }
+    ~CLocaleScope() {
+        setlocale(LC_ALL, m_previous.c_str());
+        _configthreadlocale(m_mode);
+    }
+    CLocaleScope(const CLocaleScope&) = delete;
+    CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+private:
+    int m_mode;
+    std::string m_previous;
+};
+#else
 class CLocaleScope {
 public:
     CLocaleScope()
@@ -31,6 +53,7 @@ private:
     }
     locale_t m_previous;
 };
+#endif
 
 // The model's formulas must round after every single operation, like the engine's.
 static_assert(FLT_EVAL_METHOD == 0, "build with SSE2 floating point");

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Cross-builds the program for 32-bit Windows with MinGW-w64: "Velmora Temperature Converter.exe"
+# in build-windows/win32/, one self-contained executable that needs only DLLs Windows ships. With
+# "test" it then runs the Windows tests under Wine: the conversion tests and the end-to-end test
+# of the .exe on a private Xvfb display.
+#
+# The artwork is rendered by a host build (it needs Qt): the one in $VELMORA_ARTWORK_DIR if set,
+# otherwise build-windows-host/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh windows
+
+jobs=$(nproc)
+artwork="${VELMORA_ARTWORK_DIR:-}"
+if [[ -z "$artwork" ]]; then
+    cmake -S . -B build-windows-host -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+        >/dev/null
+    cmake --build build-windows-host -j "$jobs" --target velmora_artwork_files
+    artwork="$PWD/build-windows-host/resources/artwork"
+fi
+
+testing=OFF
+[[ "${1:-}" == "test" ]] && testing=ON
+cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING="$testing" -DVELMORA_ARTWORK_DIR="$artwork" \
+    >/dev/null
+cmake --build build-windows -j "$jobs"
+
+exe="build-windows/win32/Velmora Temperature Converter.exe"
+echo "Built $exe ($(stat -c %s "$exe") bytes)"
+
+if [[ "$testing" == ON ]]; then
+    ctest --test-dir build-windows -j "$jobs" --output-on-failure
+fi

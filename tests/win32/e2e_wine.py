@@ -1,0 +1,238 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+"""End-to-end test of the Windows program: the .exe under Wine on a private Xvfb display, driven
+by real X key and mouse events (xdotool) and read back through the window tree by a second Wine
+process (window_reader.exe: EnumWindows, EnumChildWindows, WM_GETTEXT).
+
+Usage: e2e_wine.py WINE PROGRAM.exe WINDOW_READER.exe
+WINEPREFIX must name a prepared prefix. Exits 77 (skipped) when Xvfb or xdotool is missing.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+
+SKIPPED = 77
+MAIN_TITLE = "Velmora Temperature Converter"
+MESSAGE = " The character you entered is not allowed in the TextBox"
+
+# The boxes by their top-left corner in the main window's client area (design/layout.h).
+BOX_AT = {(264, 72): "Text1", (264, 112): "Text2", (264, 144): "Text3", (264, 176): "Text4",
+          (432, 72): "Combo1"}
+
+WINE = PROGRAM = READER = None
+
+
+def wait_for(what, probe, timeout=20.0):
+    """Polls probe() until it returns something truthy; fails with `what` after the timeout."""
+    deadline = time.monotonic() + timeout
+    last = None
+    while time.monotonic() < deadline:
+        last = probe()
+        if last:
+            return last
+        time.sleep(0.1)
+    raise AssertionError(f"timed out waiting for {what} (last seen: {last!r})")
+
+
+def unescape(text):
+    out, i = [], 0
+    while i < len(text):
+        if text[i] == "\\" and i + 1 < len(text):
+            out.append({"t": "\t", "n": "\n", "r": "\r"}.get(text[i + 1], text[i + 1]))
+            i += 2
+        else:
+            out.append(text[i])
+            i += 1
+    return "".join(out)
+
+
+def rect(field):
+    return tuple(int(v) for v in field.split(","))
+
+
+class TopLevel:
+    def __init__(self, fields):
+        self.handle, self.cls, self.rect, self.text = fields[1], fields[2], rect(fields[3]), \
+            unescape(fields[4] if len(fields) > 4 else "")
+        self.children = []
+
+    def box(self, name):
+        """The text of a box of the main window, found by where it is."""
+        for child in self.children:
+            if child["parent"] == self.handle and BOX_AT.get(child["rect"][:2]) == name:
+                return child["text"]
+        raise AssertionError(f"no {name} in {self.children}")
+
+    def statics(self):
+        return [c["text"] for c in self.children if c["class"] == "Static" and c["text"]]
+
+
+class Reader:
+    """The window tree as another process sees it, one dump per call."""
+
+    def __init__(self):
+        self.process = subprocess.Popen([WINE, READER], stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+
+    def windows(self):
+        self.process.stdin.write(b"dump\n")
+        self.process.stdin.flush()
+        windows = []
+        for raw in iter(self.process.stdout.readline, b""):
+            line = raw.decode("utf-8").rstrip("\n")
+            if line == "END":
+                return windows
+            fields = line.split("\t")
+            if fields[0] == "W":
+                windows.append(TopLevel(fields))
+            elif fields[0] == "C" and windows:
+                windows[-1].children.append(
+                    {"parent": fields[2], "class": fields[3], "rect": rect(fields[4]),
+                     "visible": fields[5] == "1", "text": unescape(fields[6])})
+        raise AssertionError("the window reader ended")
+
+    def find(self, title, cls=None):
+        for window in self.windows():
+            if window.text == title and (cls is None or window.cls == cls):
+                return window
+        return None
+
+    def close(self):
+        try:
+            self.process.stdin.write(b"quit\n")
+            self.process.stdin.close()
+            self.process.wait(timeout=10)
+        except (OSError, subprocess.TimeoutExpired):
+            self.process.kill()
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *args], check=True)
+
+
+def click(x, y):
+    xdotool("mousemove", "--sync", str(x), str(y))
+    xdotool("click", "1")
+
+
+class WindowsProgram(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        # A server left by an earlier Wine process would lend it its desktop, perhaps one
+        # without a display: wait until it has gone, so that this test starts its own.
+        subprocess.run(["wineserver", "-w"], check=False)
+        read_end, write_end = os.pipe()
+        cls.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten",
+             "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            os.environ["DISPLAY"] = ":" + pipe.readline().strip()
+        cls.reader = Reader()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.reader.close()
+        cls.xvfb.terminate()
+        cls.xvfb.wait()
+
+    def start(self):
+        program = subprocess.Popen([WINE, PROGRAM], stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: program.poll() is None and program.kill())
+        main = wait_for("the main window", lambda: self.reader.find(MAIN_TITLE, "VelmoraForm1"))
+        return program, main
+
+    def main_window(self):
+        return self.reader.find(MAIN_TITLE, "VelmoraForm1")
+
+    def at(self, window, x, y):
+        """Screen point of a client point of a frameless window."""
+        return window.rect[0] + x, window.rect[1] + y
+
+    def expect_boxes(self, expected):
+        def matches():
+            main = self.main_window()
+            seen = {name: main.box(name) for name in expected}
+            return seen == expected or None
+
+        try:
+            wait_for("the boxes", matches, timeout=10)
+        except AssertionError:
+            main = self.main_window()
+            self.assertEqual({name: main.box(name) for name in expected}, expected)
+
+    def test_session(self):
+        program, main = self.start()
+        self.assertEqual((main.rect[2] - main.rect[0], main.rect[3] - main.rect[1]), (572, 287))
+        self.assertEqual({n: main.box(n) for n in ("Text1", "Text2", "Text3", "Text4", "Combo1")},
+                         {"Text1": "", "Text2": "", "Text3": "", "Text4": "",
+                          "Combo1": "Celsius"})
+
+        # Typing converts at each change, with the scale Celsius.
+        click(*self.at(main, 300, 85))
+        xdotool("type", "--delay", "60", "100")
+        self.expect_boxes({"Text1": "100", "Text2": "212°F", "Text3": "100°C",
+                           "Text4": "373°K"})
+
+        # A pick in the list converts again, as Fahrenheit.
+        click(*self.at(main, 520, 85))
+        lists = wait_for("the open list", lambda: [w for w in self.reader.windows()
+                                                   if w.cls == "ComboLBox"])
+        left, top, right, bottom = lists[0].rect
+        item_height = (bottom - top) // 3
+        click((left + right) // 2, top + item_height + item_height // 2)  # "Fahrenheit"
+        self.expect_boxes({"Combo1": "Fahrenheit", "Text2": "100°F",
+                           "Text3": "37.7777777777778°C", "Text4": "310.927777777778°K"})
+
+        # Refused keys bring the message box and change nothing; Enter is refused too.
+        click(*self.at(main, 300, 85))
+        for key in ("minus", "Return"):
+            with self.subTest(key=key):
+                xdotool("key", key)
+                box = wait_for("the message box",
+                               lambda: self.reader.find("Input validation", "#32770"))
+                self.assertIn(MESSAGE, box.statics())
+                self.assertEqual([c["text"] for c in box.children if c["class"] == "Button"],
+                                 ["OK"])
+                xdotool("key", "space")  # presses OK
+                wait_for("the box to close",
+                         lambda: self.reader.find("Input validation") is None)
+        self.expect_boxes({"Text1": "100", "Text2": "100°F"})
+        xdotool("type", "--delay", "60", "5")
+        self.expect_boxes({"Text1": "1005", "Text2": "1005°F"})
+
+        # About opens centred, a click on it closes it; it opens again.
+        for _ in range(2):
+            click(*self.at(main, 286, 250))
+            about = wait_for("the About window", lambda: self.reader.find("Form2"))
+            width, height = about.rect[2] - about.rect[0], about.rect[3] - about.rect[1]
+            self.assertEqual((width, height), (542, 290))
+            self.assertEqual(about.rect[:2], ((1280 - 542) // 2, (1024 - 290) // 2))
+            click(*self.at(about, 100, 100))
+            wait_for("the About window to close", lambda: self.reader.find("Form2") is None)
+
+        # The close picture closes the main window; the About window outlives it, and the
+        # program ends with the last window.
+        click(*self.at(main, 286, 250))
+        about = wait_for("the About window", lambda: self.reader.find("Form2"))
+        click(*self.at(main, 562, 8))
+        wait_for("the main window to close", lambda: self.main_window() is None)
+        self.assertIsNone(program.poll())
+        click(*self.at(about, 100, 100))
+        self.assertEqual(program.wait(timeout=20), 0)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 4:
+        sys.exit(__doc__)
+    WINE, PROGRAM, READER = sys.argv[1:4]
+    missing = [tool for tool in (WINE, "Xvfb", "xdotool") if not tool or shutil.which(tool) is None]
+    if missing:
+        print("skipped: missing " + ", ".join(tool or "wine" for tool in missing))
+        sys.exit(SKIPPED)
+    unittest.main(argv=sys.argv[:1], verbosity=2)
