@@ -1,11 +1,20 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+class QString;
+class QWidget;
+
 namespace platform {
 
 // Makes the program's own controls read well to assistive technology: pictures as buttons or
-// graphics, frameless windows as windows, and a combo box under its accessible name (Qt on Linux
-// would name it by its current text). Safe to call more than once.
+// graphics, frameless windows as windows (a dismissible one with a press action that closes it),
+// a combo box under its accessible name (Qt on Linux would name it by its current text) and its
+// text field under the same name, and text boxes that report read-only or editable, not both.
+// Called once by the program's entry, before any window exists; safe to call again.
 void installAccessibility();
+
+// Sets the widget's accessible description and announces the change, so that a screen reader
+// learns of it as it happens (Qt 6.4 changes the description silently).
+void setDescription(QWidget& widget, const QString& description);
 
 } // namespace platform
