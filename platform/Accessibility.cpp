@@ -243,12 +243,4 @@ void installAccessibility() {
     Q_UNUSED(installed);
 }
 
-void setDescription(QWidget& widget, const QString& description) {
-    if (widget.accessibleDescription() == description)
-        return;
-    widget.setAccessibleDescription(description);
-    QAccessibleEvent event(&widget, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&event);
-}
-
 } // namespace platform

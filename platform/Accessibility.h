@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-class QString;
-class QWidget;
-
 namespace platform {
 
 // Makes the program's own controls read well to assistive technology: pictures as buttons or
@@ -12,9 +9,5 @@ namespace platform {
 // text field under the same name, and text boxes that report read-only or editable, not both.
 // Called once by the program's entry, before any window exists; safe to call again.
 void installAccessibility();
-
-// Sets the widget's accessible description and announces the change, so that a screen reader
-// learns of it as it happens (Qt 6.4 changes the description silently).
-void setDescription(QWidget& widget, const QString& description);
 
 } // namespace platform

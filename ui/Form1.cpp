@@ -3,7 +3,6 @@
 
 #include "conversion/number_text.h"
 #include "design/layout.h"
-#include "platform/Accessibility.h"
 #include "platform/HandlerGuard.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Picture.h"
@@ -192,7 +191,7 @@ void Form1::showInputProblem(const QString& problem) {
         return;
     m_text1->setProperty("invalid", invalid);
     m_text1->setToolTip(tip);
-    platform::setDescription(*m_text1, tip);
+    m_text1->setAccessibleDescription(tip);
     QPalette palette = m_text1->palette();
     palette.setColor(QPalette::Base,
                      invalid ? invalidInputBase : m_text2->palette().color(QPalette::Base));
