@@ -524,6 +524,13 @@ void tst_Form1::insertions_data() {
     QTest::newRow("input method commit, refused") << "commit"
                                                   << "é"
                                                   << "12" << 1;
+    // A screen reader's edits are filtered like a paste.
+    QTest::newRow("screen reader inserts digits") << "screen reader"
+                                                  << "34"
+                                                  << "1234" << 0;
+    QTest::newRow("screen reader inserts, mixed: one message") << "screen reader"
+                                                               << "3x4"
+                                                               << "1234" << 1;
 }
 
 void tst_Form1::insertions() {
@@ -551,6 +558,10 @@ void tst_Form1::insertions() {
         QApplication::sendEvent(m_input, &move);
         QDropEvent drop(end, Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(m_input, &drop);
+    } else if (how == QLatin1String("screen reader")) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(m_input);
+        QVERIFY(face && face->editableTextInterface());
+        face->editableTextInterface()->insertText(2, inserted);
     } else {
         QInputMethodEvent commit;
         commit.setCommitString(inserted);
