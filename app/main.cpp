@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "platform/Accessibility.h"
 #include "platform/StartupGuard.h"
 #include "platform/WindowHolder.h"
 #include "resources/resources.h"
@@ -20,6 +21,7 @@ int main(int, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID)); // ties windows to the entry
     resources::initialise();
+    platform::installAccessibility(); // before the first window, which it describes
 
     // The one instance of each window; the holders own them and outlive the event loop.
     platform::WindowHolder<ui::Form2> about;

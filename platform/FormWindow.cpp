@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/FormWindow.h"
 
-#include "platform/Accessibility.h"
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMouseEvent>
@@ -16,8 +14,8 @@ namespace platform {
 
 FormWindow::FormWindow(QSize clientSize, const QString& backgroundPath)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
-    , m_background(backgroundPath) {
-    installAccessibility();
+    , m_background(backgroundPath)
+    , m_dismissShortcut(new QShortcut(QKeySequence(Qt::Key_Escape), this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(clientSize);
     // Where the picture leaves a gap, the platform's default window colour shows.
@@ -25,6 +23,16 @@ FormWindow::FormWindow(QSize clientSize, const QString& backgroundPath)
 
     auto* closeShortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
     connect(closeShortcut, &QShortcut::activated, this, &QWidget::close);
+    m_dismissShortcut->setEnabled(false);
+    connect(m_dismissShortcut, &QShortcut::activated, this, &QWidget::close);
+}
+
+void FormWindow::setDismissible(bool dismissible) {
+    m_dismissShortcut->setEnabled(dismissible);
+}
+
+bool FormWindow::isDismissible() const {
+    return m_dismissShortcut->isEnabled();
 }
 
 void FormWindow::centreOnScreen() {

@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QWidget>
 
+class QShortcut;
+
 namespace platform {
 
 // A top-level window without a system frame: a fixed client area with a background picture drawn
@@ -22,6 +24,11 @@ public:
 
     // Centres the window on the primary screen's available area.
     void centreOnScreen();
+
+    // A dismissible window closes on Escape, and offers that to assistive technology as its
+    // press action. Windows are not dismissible unless made so.
+    void setDismissible(bool dismissible);
+    bool isDismissible() const;
 
 signals:
     // A left-button press and release on the window's own surface, with no drag between them.
@@ -42,6 +49,7 @@ private:
     QPoint m_pressGlobal;
     QPoint m_pressWindowPos;
     bool m_unloading = false;
+    QShortcut* m_dismissShortcut;
 };
 
 } // namespace platform

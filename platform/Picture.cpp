@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/Picture.h"
 
-#include "platform/Accessibility.h"
-
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -12,7 +10,6 @@ Picture::Picture(const QString& path, Role role, QWidget* parent)
     : QWidget(parent)
     , m_picture(path)
     , m_role(role) {
-    installAccessibility();
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_TransparentForMouseEvents, role == Role::Decoration);
     resize(m_picture.size());

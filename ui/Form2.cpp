@@ -31,6 +31,7 @@ Form2::Form2()
     setAccessibleName(tr("About Velmora Temperature Converter"));
     setAccessibleDescription(cardText());
     connect(this, &FormWindow::clicked, this, &Form2::Form_Click);
+    setDismissible(true); // Escape, or a screen reader's press, closes it as a click does
     centreOnScreen();
 }
 

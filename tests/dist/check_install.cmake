@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Installs the build into an empty prefix and checks that exactly the listed files arrive, and that
 # the desktop entry, the metainfo, the program and the icons refer to one another by the same names.
-# Usage: cmake -DBUILD_DIR=... -DPREFIX=... -DEXPECTED=... -DBINDIR=... -DDATADIR=... -P this
+# Usage: cmake -DBUILD_DIR=... -DPREFIX=... -DEXPECTED=... -DBINDIR=... -DDATADIR=... [-DREADELF=...]
+#        -P this
 cmake_minimum_required(VERSION 3.25)
 foreach(variable BUILD_DIR PREFIX EXPECTED BINDIR DATADIR)
     if(NOT DEFINED ${variable})
@@ -74,6 +75,25 @@ if(desktop_count EQUAL 1 AND metainfo_count EQUAL 1)
     endif()
 else()
     problem("expected one desktop entry and one metainfo file, found ${desktop_count} and ${metainfo_count}")
+endif()
+
+# The installed program is hardened (bound at start, read-only relocations) and carries no
+# compiler version notes; READELF is given only where the program is ELF.
+if(READELF AND exec AND EXISTS "${PREFIX}/${BINDIR}/${exec}")
+    set(program "${PREFIX}/${BINDIR}/${exec}")
+    execute_process(COMMAND "${READELF}" --wide --sections --dynamic --program-headers "${program}"
+        RESULT_VARIABLE result OUTPUT_VARIABLE elf ERROR_VARIABLE elf)
+    if(NOT result EQUAL 0)
+        problem("readelf failed on ${program}: ${elf}")
+    endif()
+    foreach(wanted "GNU_RELRO" "FLAGS_1.*NOW")
+        if(NOT elf MATCHES "${wanted}")
+            problem("${BINDIR}/${exec} lacks ${wanted}")
+        endif()
+    endforeach()
+    if(elf MATCHES "\\] \\.comment ")
+        problem("${BINDIR}/${exec} still has a .comment section")
+    endif()
 endif()
 
 if(problems)

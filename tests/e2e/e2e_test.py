@@ -15,7 +15,7 @@ import unittest
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi  # noqa: E402
+from gi.repository import Atspi, GLib  # noqa: E402
 
 PROGRAM = None
 MAIN_TITLE = "Velmora Temperature Converter"
@@ -28,6 +28,9 @@ def wait_for(what, probe, timeout=15.0):
     deadline = time.monotonic() + timeout
     last = None
     while time.monotonic() < deadline:
+        # Events from the accessibility bus arrive through GLib's main context.
+        while GLib.MainContext.default().iteration(False):
+            pass
         try:
             last = probe()
         except gi.repository.GLib.GError:
@@ -53,6 +56,23 @@ def text_of(node):
         return Atspi.Text.get_text(node, 0, Atspi.Text.get_character_count(node))
     except gi.repository.GLib.GError:
         return None
+
+
+class Announcements:
+    """The descriptions that the program announces, as a screen reader hears them."""
+
+    def __init__(self, node):
+        self.node = node
+        self.heard = []
+        self.listener = Atspi.EventListener.new(self._hear)
+        self.listener.register("object:property-change:accessible-description")
+
+    def _hear(self, event):
+        if event.source == self.node:
+            self.heard.append(self.node.get_description())
+
+    def close(self):
+        self.listener.deregister("object:property-change:accessible-description")
 
 
 def centre_of(node):
@@ -208,10 +228,15 @@ class EndToEnd(unittest.TestCase):
         for name in ("Fahrenheit", "Celsius", "Kelvin"):
             box = p.control(name, Atspi.Role.TEXT)
             self.assertTrue(box.get_state_set().contains(Atspi.StateType.READ_ONLY), name)
+            self.assertFalse(box.get_state_set().contains(Atspi.StateType.EDITABLE), name)
+            self.assertNotIn("EditableText", box.get_interfaces(), name)
             self.assertTrue(box.get_state_set().contains(Atspi.StateType.FOCUSABLE), name)
+        self.assertIn("EditableText", text1.get_interfaces())
         self.assertEqual(p.combo().get_name(), "Scale")
-        self.assertEqual(text_of(next(n for n in descendants(p.combo())
-                                      if n.get_role() == Atspi.Role.TEXT)), "Celsius")
+        field = next(n for n in descendants(p.combo()) if n.get_role() == Atspi.Role.TEXT)
+        self.assertEqual(field.get_name(), "Scale", "the scale's text field has a name")
+        self.assertEqual(text_of(field), "Celsius")
+        self.assertTrue(field.get_state_set().contains(Atspi.StateType.EDITABLE))
         for name in ("Close", "About"):
             self.assertEqual(p.control(name).get_role(), Atspi.Role.PUSH_BUTTON, name)
         # Pressing About through the accessibility interface opens the About window, which
@@ -220,6 +245,25 @@ class EndToEnd(unittest.TestCase):
         about_button.do_action(0)
         about = p.about_window()
         self.assertIn("Version 1.0", about.get_description())
+        # ... and which a screen reader can close with its one action.
+        self.assertEqual(about.get_n_actions(), 1)
+        self.assertEqual(about.get_action_name(0), "Press")
+        about.do_action(0)
+        wait_for("the About window to close", lambda: not p.has_window(ABOUT_NAME))
+        self.assertIsNone(p.process.poll())
+
+    def test_a_screen_reader_hears_the_error_come_and_go(self):
+        p = self.program
+        text1 = p.control("Temperature to convert", Atspi.Role.TEXT)
+        announcements = Announcements(text1)
+        self.addCleanup(announcements.close)
+        p.type("..")
+        wait_for("the error announced", lambda: any(
+            heard.startswith("Not a number") for heard in announcements.heard))
+        self.assertTrue(text1.get_description().startswith("Not a number"))
+        p.key("BackSpace", "BackSpace")
+        wait_for("the error's end announced", lambda: announcements.heard
+                 and announcements.heard[-1] == "Please enter the value to convert")
 
     def test_typing_converts_live_in_all_three_scales(self):
         p = self.program
@@ -260,13 +304,17 @@ class EndToEnd(unittest.TestCase):
         p.click(item)
         p.wait_outputs(("100°F", "37.7777777777778°C", "310.927777777778°K"))
 
-    def test_about_window_opens_and_closes_on_click(self):
+    def test_about_window_opens_and_closes_on_click_or_escape(self):
         p = self.program
-        for _ in range(2):
+        for close in ("click", "Escape", "click"):
             p.click(p.control("About"))
             about = p.about_window()
-            p.click(about)
-            wait_for("the About window to close", lambda: not p.has_window(ABOUT_NAME))
+            if close == "click":
+                p.click(about)
+            else:
+                p.key("Escape")
+            wait_for(f"the About window to close on {close}",
+                     lambda: not p.has_window(ABOUT_NAME))
         self.assertIsNone(p.process.poll(), "closing the About window ended the program")
 
     def test_close_picture_ends_the_program(self):

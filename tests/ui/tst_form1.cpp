@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "InputCue.h"
 #include "ModalCloser.h"
+#include "platform/Accessibility.h"
 #include "platform/Picture.h"
 #include "platform/WindowHolder.h"
 #include "resources/resources.h"
@@ -11,6 +12,7 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
+#include <QHash>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -126,6 +128,8 @@ private slots:
 
     void pictureClicks();
     void oneAboutWindow();
+    void aboutDismissal_data();
+    void aboutDismissal();
     void aboutOutlivesMainWindow();
     void lastUnloadEndsTheLoop();
 
@@ -167,6 +171,7 @@ void tst_Form1::clickOnWindow(QWidget* window, QPoint at) {
 
 void tst_Form1::initTestCase() {
     resources::initialise();
+    platform::installAccessibility(); // as main() does
 }
 
 void tst_Form1::init() {
@@ -213,34 +218,79 @@ void tst_Form1::initialState() {
     QCOMPARE(combo()->palette().color(QPalette::Text), QColor(128, 0, 0));
 }
 
-// What a screen reader is told: each control's role and name.
+// What a screen reader is told: each control's role, name and actions, and for the text boxes
+// whether they may be edited: read-only boxes must not also claim to be editable.
+enum class Editing { NotText, Editable, ReadOnly };
+Q_DECLARE_METATYPE(Editing)
+
 void tst_Form1::accessibility_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QAccessible::Role>("role");
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<Editing>("editing");
 
-    QTest::newRow("main window") << "Form1" << QAccessible::Window
-                                 << "Velmora Temperature Converter";
-    QTest::newRow("input") << "Text1" << QAccessible::EditableText << "Temperature to convert";
-    QTest::newRow("scale, not its current text") << "Combo1" << QAccessible::ComboBox << "Scale";
-    QTest::newRow("Kelvin output") << "Text4" << QAccessible::EditableText << "Kelvin";
-    QTest::newRow("close picture") << "Image1" << QAccessible::PushButton << "Close";
-    QTest::newRow("about picture") << "Image4" << QAccessible::PushButton << "About";
+    const QStringList none;
+    const QStringList press{QAccessibleActionInterface::pressAction()};
+    const QStringList focus{QAccessibleActionInterface::setFocusAction()};
+    const QStringList combo{QAccessibleActionInterface::showMenuAction(),
+                            QAccessibleActionInterface::pressAction()};
+    QTest::newRow("main window, not dismissible")
+        << "Form1" << QAccessible::Window << "Velmora Temperature Converter" << none
+        << Editing::NotText;
+    QTest::newRow("about window, closed by a press")
+        << "Form2" << QAccessible::Window << "About Velmora Temperature Converter" << press
+        << Editing::NotText;
+    QTest::newRow("input") << "Text1" << QAccessible::EditableText << "Temperature to convert"
+                           << focus << Editing::Editable;
+    QTest::newRow("scale, not its current text")
+        << "Combo1" << QAccessible::ComboBox << "Scale" << combo << Editing::NotText;
+    QTest::newRow("scale's text field, named after it")
+        << "Combo1 field" << QAccessible::EditableText << "Scale" << focus << Editing::Editable;
+    QTest::newRow("Fahrenheit output")
+        << "Text2" << QAccessible::EditableText << "Fahrenheit" << focus << Editing::ReadOnly;
+    QTest::newRow("Kelvin output (25 px high)")
+        << "Text4" << QAccessible::EditableText << "Kelvin" << focus << Editing::ReadOnly;
+    QTest::newRow("close picture")
+        << "Image1" << QAccessible::PushButton << "Close" << press << Editing::NotText;
+    QTest::newRow("about picture")
+        << "Image4" << QAccessible::PushButton << "About" << press << Editing::NotText;
     QTest::newRow("title banner") << "Image3" << QAccessible::Graphic
-                                  << "Velmora Temperature Converter";
+                                  << "Velmora Temperature Converter" << none << Editing::NotText;
 }
 
 void tst_Form1::accessibility() {
     QFETCH(QString, control);
     QFETCH(QAccessible::Role, role);
     QFETCH(QString, name);
+    QFETCH(QStringList, actions);
+    QFETCH(Editing, editing);
 
-    QObject* object =
-        control == QLatin1String("Form1") ? m_form : m_form->findChild<QWidget*>(control);
+    QObject* object = nullptr;
+    if (control == QLatin1String("Form1")) {
+        object = m_form;
+    } else if (control == QLatin1String("Form2")) {
+        object = &m_about->show();
+    } else if (control == QLatin1String("Combo1 field")) {
+        object = combo()->lineEdit();
+    } else {
+        object = m_form->findChild<QWidget*>(control);
+    }
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(object);
     QVERIFY(face);
     QCOMPARE(face->role(), role);
     QCOMPARE(face->text(QAccessible::Name), name);
+    QAccessibleActionInterface* doer = face->actionInterface();
+    QCOMPARE(doer ? doer->actionNames() : QStringList(), actions);
+    if (editing == Editing::NotText)
+        return;
+    const bool readOnly = editing == Editing::ReadOnly;
+    QCOMPARE(bool(face->state().readOnly), readOnly);
+    QCOMPARE(bool(face->state().editable), !readOnly);
+    QCOMPARE(face->editableTextInterface() == nullptr, readOnly);
+    QVERIFY(face->textInterface());
+    QCOMPARE(face->textInterface()->text(0, face->textInterface()->characterCount()),
+             qobject_cast<QLineEdit*>(object)->text());
 }
 
 void tst_Form1::geometry_data() {
@@ -477,6 +527,13 @@ void tst_Form1::insertions_data() {
     QTest::newRow("input method commit, refused") << "commit"
                                                   << "é"
                                                   << "12" << 1;
+    // A screen reader's edits are filtered like a paste.
+    QTest::newRow("screen reader inserts digits") << "screen reader"
+                                                  << "34"
+                                                  << "1234" << 0;
+    QTest::newRow("screen reader inserts, mixed: one message") << "screen reader"
+                                                               << "3x4"
+                                                               << "1234" << 1;
 }
 
 void tst_Form1::insertions() {
@@ -504,6 +561,10 @@ void tst_Form1::insertions() {
         QApplication::sendEvent(m_input, &move);
         QDropEvent drop(end, Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(m_input, &drop);
+    } else if (how == QLatin1String("screen reader")) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(m_input);
+        QVERIFY(face && face->editableTextInterface());
+        face->editableTextInterface()->insertText(2, inserted);
     } else {
         QInputMethodEvent commit;
         commit.setCommitString(inserted);
@@ -736,6 +797,41 @@ void tst_Form1::oneAboutWindow() {
     QVERIFY(m_about->isLoaded());
     QCOMPARE(m_about->window()->geometry().center(),
              QGuiApplication::primaryScreen()->availableGeometry().center());
+}
+
+// Every way of closing About unloads it and leaves the main window as it was.
+void tst_Form1::aboutDismissal_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("click") << "click";
+    QTest::newRow("Escape") << "Escape";
+    QTest::newRow("Alt+F4") << "Alt+F4";
+    QTest::newRow("press through accessibility") << "press";
+}
+
+void tst_Form1::aboutDismissal() {
+    QFETCH(QString, how);
+    ui::Form2& about = m_about->show();
+    QVERIFY(QTest::qWaitForWindowActive(&about));
+    if (how == QLatin1String("click")) {
+        clickOnWindow(&about, QPoint(100, 100));
+    } else if (how == QLatin1String("Escape")) {
+        QTest::keyClick(&about, Qt::Key_Escape);
+    } else if (how == QLatin1String("Alt+F4")) {
+        QTest::keyClick(&about, Qt::Key_F4, Qt::AltModifier);
+    } else {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&about);
+        QVERIFY(face && face->actionInterface());
+        face->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    }
+    QVERIFY(!m_about->isLoaded());
+    QVERIFY(m_main->isLoaded());
+
+    // Escape is no way to close the main window (in the input it is a refused character).
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    box("Text2")->setFocus();
+    QTest::keyClick(box("Text2"), Qt::Key_Escape);
+    QVERIFY(m_main->isLoaded());
 }
 
 void tst_Form1::aboutOutlivesMainWindow() {
