@@ -126,7 +126,9 @@ Form1::Form1(platform::WindowHolder<Form2>& about)
 
     m_text1->setToolTip(normalInputTip());
     m_text1->setAccessibleDescription(normalInputTip());
-    new InputFilter(*m_text1, [this](int& keyAscii) { Text1_KeyPress(keyAscii); });
+    new InputFilter(
+        *m_text1, [this](int& keyAscii) { Text1_KeyPress(keyAscii); }, maxInputLength,
+        [this] { Text1_TooLong(); });
 
     for (const Placement& place : designLayout) {
         auto* control =
@@ -158,6 +160,13 @@ void Form1::Text1_KeyPress(int& keyAscii) {
     m_messages->information(this, tr("Input validation"),
                             tr(" The character you entered is not allowed in the TextBox"));
     keyAscii = 0;
+}
+
+void Form1::Text1_TooLong() {
+    m_messages->information(
+        this, tr("Input validation"),
+        tr(" The text you entered is too long for the TextBox, which takes at most %1 characters")
+            .arg(maxInputLength));
 }
 
 void Form1::Text1_Change() {

@@ -26,11 +26,19 @@ public:
     // about is the holder of the one About window, which Image4 shows.
     explicit Form1(platform::WindowHolder<Form2>& about);
 
+    // The longest input Text1 takes. No temperature needs a tenth of it: every double can be
+    // spelt in about 1,100 characters (309 integer digits, or 323 zeros after the full stop and
+    // the 767 digits that can decide a rounding). A text box lays out and paints its whole line
+    // at every blink of the cursor, so without a limit a pasted log keeps the program busy; at
+    // this length the cost is small.
+    static constexpr qsizetype maxInputLength = 50'000;
+
     // The window's message boxes, for those who need to see them come up.
     platform::MessageBoxes& messages() const { return *m_messages; }
 
 private slots:
     void Text1_KeyPress(int& keyAscii);
+    void Text1_TooLong();
     void Text1_Change();
     void Combo1_Click();
     void Image1_Click();

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <algorithm>
+#include <limits>
 
 namespace ui {
 
@@ -30,10 +31,12 @@ bool refusedInText(QChar c) {
 
 } // namespace
 
-InputFilter::InputFilter(QLineEdit& edit, KeyPress keyPress)
+InputFilter::InputFilter(QLineEdit& edit, KeyPress keyPress, qsizetype maxLength, TooLong tooLong)
     : QValidator(&edit)
     , m_edit(edit)
-    , m_keyPress(std::move(keyPress)) {
+    , m_keyPress(std::move(keyPress))
+    , m_maxLength(maxLength)
+    , m_tooLong(std::move(tooLong)) {
     // An input method's commit reports the new cursor before the validator sees the new text,
     // so the text is taken only once it has been judged.
     const auto rememberPlace = [this] {
@@ -49,6 +52,8 @@ InputFilter::InputFilter(QLineEdit& edit, KeyPress keyPress)
     connect(&edit, &QLineEdit::textChanged, this, rememberText);
     connect(&edit, &QLineEdit::cursorPositionChanged, this, rememberPlace);
     connect(&edit, &QLineEdit::selectionChanged, this, rememberPlace);
+    // One past the limit: whatever does not fit reaches validate() as a text that is too long.
+    edit.setMaxLength(int(std::min<qsizetype>(maxLength + 1, std::numeric_limits<int>::max())));
     edit.setValidator(this);
     edit.installEventFilter(this);
 }
@@ -112,6 +117,13 @@ std::pair<qsizetype, qsizetype> InputFilter::unchangedEnds(const QString& input)
 }
 
 QValidator::State InputFilter::validate(QString& input, int&) const {
+    // Refused whole, however much of it is made of accepted characters: the edit holds what it
+    // held before, and the report comes once the edit is back to it.
+    if (input.size() > m_maxLength) {
+        QMetaObject::invokeMethod(&m_edit, m_tooLong, Qt::QueuedConnection);
+        return Invalid;
+    }
+
     // Every change passes here, so the edit only ever holds accepted characters: any refused one
     // in `input` has just been inserted.
     const auto first = std::find_if(input.cbegin(), input.cend(), refusedInText);

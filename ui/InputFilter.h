@@ -24,13 +24,19 @@ using design::isAcceptedCode;
 // editing key but a control character, refused like the others.
 //
 // A refused key held down brings its message once: its auto-repeats are dropped.
+//
+// The edit takes at most maxLength characters. An insertion by any route that would make it
+// longer is refused whole, the edit left as it was, and tooLong is called once. The edit itself
+// cuts what it is given one character past the limit, so that a huge paste costs no more than a
+// long one.
 class InputFilter : public QValidator {
     Q_OBJECT
 public:
     using KeyPress = std::function<void(int& keyAscii)>;
+    using TooLong = std::function<void()>;
 
     // Installs itself on the edit, which owns it.
-    InputFilter(QLineEdit& edit, KeyPress keyPress);
+    InputFilter(QLineEdit& edit, KeyPress keyPress, qsizetype maxLength, TooLong tooLong);
 
     State validate(QString& input, int& position) const override;
 
@@ -45,6 +51,8 @@ private:
 
     QLineEdit& m_edit;
     KeyPress m_keyPress;
+    qsizetype m_maxLength;
+    TooLong m_tooLong;
     // The edit as it was before the change being validated: the edit reports a change only after
     // its validator has judged it.
     QString m_text;
