@@ -8,12 +8,11 @@
 
 #include <exception>
 
-class QComboBox;
-class QLineEdit;
-
 namespace platform {
+class ComboBox;
 class MessageBoxes;
 class Picture;
+class TextBox;
 } // namespace platform
 
 namespace ui {
@@ -59,11 +58,11 @@ private:
     platform::Picture* m_image3;
     platform::Picture* m_image4;
     platform::Picture* m_image1;
-    QLineEdit* m_text1;
-    QLineEdit* m_text2;
-    QLineEdit* m_text3;
-    QComboBox* m_combo1;
-    QLineEdit* m_text4;
+    platform::TextBox* m_text1;
+    platform::TextBox* m_text2;
+    platform::TextBox* m_text3;
+    platform::ComboBox* m_combo1;
+    platform::TextBox* m_text4;
 };
 
 } // namespace ui

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ui/InputFilter.h"
+#include "platform/InputFilter.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <limits>
 
-namespace ui {
+namespace platform {
 
 namespace {
 
@@ -25,15 +25,24 @@ constexpr char16_t backspace = 8;
 // A backspace character is reported with its control picture, which the rule refuses too.
 constexpr int backspacePicture = 0x2408;
 
-bool refusedInText(QChar c) {
-    return c.unicode() == backspace || !isAcceptedCode(c.unicode());
-}
-
 } // namespace
 
-InputFilter::InputFilter(QLineEdit& edit, KeyPress keyPress, qsizetype maxLength, TooLong tooLong)
+InputFilter& InputFilter::install(QLineEdit& edit, AcceptRule accepts, KeyPress keyPress,
+                                  qsizetype maxLength, TooLong tooLong) {
+    // A QObject child of the edit: the edit deletes it.
+    return *new InputFilter(edit, std::move(accepts), std::move(keyPress), maxLength,
+                            std::move(tooLong));
+}
+
+bool InputFilter::refusedInText(QChar c) const {
+    return c.unicode() == backspace || !m_accepts(c.unicode());
+}
+
+InputFilter::InputFilter(QLineEdit& edit, AcceptRule accepts, KeyPress keyPress,
+                         qsizetype maxLength, TooLong tooLong)
     : QValidator(&edit)
     , m_edit(edit)
+    , m_accepts(std::move(accepts))
     , m_keyPress(std::move(keyPress))
     , m_maxLength(maxLength)
     , m_tooLong(std::move(tooLong)) {
@@ -126,7 +135,8 @@ QValidator::State InputFilter::validate(QString& input, int&) const {
 
     // Every change passes here, so the edit only ever holds accepted characters: any refused one
     // in `input` has just been inserted.
-    const auto first = std::find_if(input.cbegin(), input.cend(), refusedInText);
+    const auto first =
+        std::find_if(input.cbegin(), input.cend(), [this](QChar c) { return refusedInText(c); });
     if (first == input.cend())
         return Acceptable;
 
@@ -134,7 +144,7 @@ QValidator::State InputFilter::validate(QString& input, int&) const {
     // it keeps then goes in as an edit of its own, which the history records.
     const auto [head, tail] = unchangedEnds(input);
     QString kept = input.sliced(head, input.size() - head - tail);
-    kept.removeIf(refusedInText);
+    kept.removeIf([this](QChar c) { return refusedInText(c); });
     const int code = first->unicode() == backspace ? backspacePicture : int(first->unicode());
     QMetaObject::invokeMethod(
         &m_edit,
@@ -155,4 +165,4 @@ QValidator::State InputFilter::validate(QString& input, int&) const {
     return Invalid;
 }
 
-} // namespace ui
+} // namespace platform
