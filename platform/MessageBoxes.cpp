@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "platform/MessageBoxes.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace platform {
 
@@ -31,7 +33,14 @@ void MessageBoxes::information(QWidget* parent, const QString& title, const QStr
     for (QWidget* widget : box.findChildren<QWidget*>())
         widget->installEventFilter(&repeats);
     box.installEventFilter(&repeats);
+    // Not every platform gives the activation back when a modal box goes (the offscreen one does
+    // not), so the user goes on where they were only if the box hands it back itself.
+    const QPointer<QWidget> focus = QApplication::focusWidget();
     box.exec();
+    if (focus) {
+        focus->activateWindow();
+        focus->setFocus(Qt::ActiveWindowFocusReason);
+    }
 }
 
 } // namespace platform

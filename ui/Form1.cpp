@@ -2,22 +2,23 @@
 #include "ui/Form1.h"
 
 #include "conversion/number_text.h"
+#include "design/keystrokes.h"
 #include "design/layout.h"
+#include "platform/ComboBox.h"
 #include "platform/HandlerGuard.h"
+#include "platform/InputFilter.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Picture.h"
+#include "platform/TextBox.h"
 #include "resources/resources.h"
-#include "ui/InputFilter.h"
 
-#include <QComboBox>
-#include <QLineEdit>
 #include <array>
-#include <limits>
 
 namespace ui {
 
 namespace {
 
+using design::isAcceptedCode;
 using design::Placement;
 using design::scaleFontPixels;
 using design::textBoxFontPixels;
@@ -33,15 +34,6 @@ const QColor textBoxColour = toColour(design::textBoxColour);
 const QColor scaleColour = toColour(design::scaleColour);
 const QColor invalidInputBase = toColour(design::invalidInputBase);
 
-// Qt's editable combo box treats a typed text that matches an entry (ignoring case) as a pick
-// when its field takes Enter or loses the focus. A field whose text never counts as finished
-// keeps typing just typing; picks from the list are unaffected.
-class NeverFinishedText : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString&, int&) const override { return Intermediate; }
-};
-
 QString normalInputTip() {
     return Form1::tr("Please enter the value to convert");
 }
@@ -54,14 +46,11 @@ QString describeProblem(const std::exception& error) {
     return Form1::tr("Cannot convert: %1").arg(QString::fromLocal8Bit(error.what()));
 }
 
-QLineEdit* makeTextBox(const char* name, const QString& accessibleName, bool readOnly,
-                       QWidget* parent) {
-    auto* box = new QLineEdit(parent);
+platform::TextBox* makeTextBox(const char* name, const QString& accessibleName,
+                               platform::TextBox::Role role, QWidget* parent) {
+    auto* box = new platform::TextBox(role, parent);
     box->setObjectName(QLatin1String(name));
     box->setAccessibleName(accessibleName);
-    box->setReadOnly(readOnly); // read-only boxes still take the focus and allow selection
-    // No length limit: QLineEdit would cut a long input, and the echo with its unit, at 32767.
-    box->setMaxLength(std::numeric_limits<int>::max());
     box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     QFont font(resources::textFontFamily());
     font.setPixelSize(textBoxFontPixels);
@@ -72,16 +61,10 @@ QLineEdit* makeTextBox(const char* name, const QString& accessibleName, bool rea
     return box;
 }
 
-// The combo box's field is made with the box, so that it follows the box in the focus chain;
-// otherwise Shift+Tab would reach it out of order.
-QComboBox* makeScaleBox(QWidget* parent) {
-    auto* scales = new QComboBox(parent);
+platform::ComboBox* makeScaleBox(QWidget* parent) {
+    auto* scales = new platform::ComboBox(parent);
     scales->setObjectName(QStringLiteral("Combo1"));
     scales->setAccessibleName(Form1::tr("Scale"));
-    scales->setEditable(true);
-    scales->setCompleter(nullptr); // no completion: a typed "celsius" stays as typed
-    scales->setInsertPolicy(QComboBox::NoInsert);
-    scales->setValidator(new NeverFinishedText(scales));
     scales->addItems(
         {QStringLiteral("Celsius"), QStringLiteral("Fahrenheit"), QStringLiteral("Kelvin")});
     scales->setCurrentIndex(0);
@@ -108,11 +91,12 @@ Form1::Form1(platform::WindowHolder<Form2>& about)
                                      platform::Picture::Role::Button, this))
     , m_image1(new platform::Picture(QString::fromLatin1(resources::picture::closeButton),
                                      platform::Picture::Role::Button, this))
-    , m_text1(makeTextBox("Text1", tr("Temperature to convert"), false, this))
-    , m_text2(makeTextBox("Text2", tr("Fahrenheit"), true, this))
-    , m_text3(makeTextBox("Text3", tr("Celsius"), true, this))
+    , m_text1(
+          makeTextBox("Text1", tr("Temperature to convert"), platform::TextBox::Role::Input, this))
+    , m_text2(makeTextBox("Text2", tr("Fahrenheit"), platform::TextBox::Role::Output, this))
+    , m_text3(makeTextBox("Text3", tr("Celsius"), platform::TextBox::Role::Output, this))
     , m_combo1(makeScaleBox(this))
-    , m_text4(makeTextBox("Text4", tr("Kelvin"), true, this)) {
+    , m_text4(makeTextBox("Text4", tr("Kelvin"), platform::TextBox::Role::Output, this)) {
     const QString title = tr("Velmora Temperature Converter");
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(title);
@@ -127,7 +111,9 @@ Form1::Form1(platform::WindowHolder<Form2>& about)
 
     m_text1->setToolTip(normalInputTip());
     m_text1->setAccessibleDescription(normalInputTip());
-    new InputFilter(*m_text1, [this](int& keyAscii) { Text1_KeyPress(keyAscii); });
+    platform::InputFilter::install(
+        *m_text1, isAcceptedCode, [this](int& keyAscii) { Text1_KeyPress(keyAscii); },
+        maxInputLength, [this] { Text1_TooLong(); });
 
     // The controls in the order of the layout table, from the top of the stacking order down.
     const std::array<QWidget*, designLayout.size()> stacked{m_text4, m_combo1, m_text3,  m_text2,
@@ -163,6 +149,13 @@ void Form1::Text1_KeyPress(int& keyAscii) {
     m_messages->information(this, tr("Input validation"),
                             tr(" The character you entered is not allowed in the TextBox"));
     keyAscii = 0;
+}
+
+void Form1::Text1_TooLong() {
+    m_messages->information(
+        this, tr("Input validation"),
+        tr(" The text you entered is too long for the TextBox, which takes at most %1 characters")
+            .arg(maxInputLength));
 }
 
 void Form1::Text1_Change() {
@@ -211,7 +204,7 @@ std::string Form1::scaleName() const {
 }
 
 void Form1::setOutputText(conversion::OutputBox box, std::string_view text) {
-    QLineEdit* output = nullptr;
+    platform::TextBox* output = nullptr;
     switch (box) {
     case conversion::OutputBox::Fahrenheit:
         output = m_text2;

@@ -8,12 +8,11 @@
 
 #include <exception>
 
-class QComboBox;
-class QLineEdit;
-
 namespace platform {
+class ComboBox;
 class MessageBoxes;
 class Picture;
+class TextBox;
 } // namespace platform
 
 namespace ui {
@@ -26,8 +25,16 @@ public:
     // about is the holder of the one About window, which Image4 shows.
     explicit Form1(platform::WindowHolder<Form2>& about);
 
+    // The longest input Text1 takes. No temperature needs a tenth of it: every double can be
+    // spelt in about 1,100 characters (309 integer digits, or 323 zeros after the full stop and
+    // the 767 digits that can decide a rounding). A text box lays out and paints its whole line
+    // at every blink of the cursor, so without a limit a pasted log keeps the program busy; at
+    // this length the cost is small.
+    static constexpr qsizetype maxInputLength = 50'000;
+
 private slots:
     void Text1_KeyPress(int& keyAscii);
+    void Text1_TooLong();
     void Text1_Change();
     void Combo1_Click();
     void Image1_Click();
@@ -48,11 +55,11 @@ private:
     platform::Picture* m_image3;
     platform::Picture* m_image4;
     platform::Picture* m_image1;
-    QLineEdit* m_text1;
-    QLineEdit* m_text2;
-    QLineEdit* m_text3;
-    QComboBox* m_combo1;
-    QLineEdit* m_text4;
+    platform::TextBox* m_text1;
+    platform::TextBox* m_text2;
+    platform::TextBox* m_text3;
+    platform::ComboBox* m_combo1;
+    platform::TextBox* m_text4;
 };
 
 } // namespace ui

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "ModalCloser.h"
+#include "platform/ComboBox.h"
 #include "platform/FormWindow.h"
+#include "platform/InputFilter.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Picture.h"
+#include "platform/TextBox.h"
 #include "platform/WindowHolder.h"
 
+#include <QClipboard>
 #include <QImage>
 #include <QScreen>
 #include <QSignalSpy>
@@ -44,6 +48,13 @@ private slots:
     void centredWhereItFits_data();
     void centredWhereItFits();
     void messageBoxIsTheRealOne();
+
+    void inputFilter_data();
+    void inputFilter();
+    void textBox_data();
+    void textBox();
+    void typedEntryIsNotAPick_data();
+    void typedEntryIsNotAPick();
 
 private:
     QTemporaryDir m_dir;
@@ -231,6 +242,128 @@ void tst_Platform::messageBoxIsTheRealOne() {
     QCOMPARE(seen.text, QStringLiteral(" a text, <b>plain</b>"));
     QCOMPARE(seen.icon, QMessageBox::Information);
     QCOMPARE(seen.buttonCount, 1);
+}
+
+void tst_Platform::inputFilter_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("inserted");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("refusals"); // calls of the key-press handler that dropped a character
+    QTest::addColumn<int>("tooLong");
+
+    // The rule takes "x" only, the edit at most six characters.
+    QTest::newRow("typed, accepted") << "type"
+                                     << ""
+                                     << "xx"
+                                     << "xx" << 0 << 0;
+    QTest::newRow("typed, refused by the handler") << "type"
+                                                   << ""
+                                                   << "x1x"
+                                                   << "xx" << 1 << 0;
+    QTest::newRow("paste, mixed: one report") << "paste"
+                                              << "x"
+                                              << "1x2x"
+                                              << "xxx" << 1 << 0;
+    QTest::newRow("paste of a backspace character") << "paste"
+                                                    << "x"
+                                                    << "x"
+                                                    << "xx" << 1 << 0;
+    QTest::newRow("paste up to the limit") << "paste"
+                                           << "x"
+                                           << "xxxxx"
+                                           << "xxxxxx" << 0 << 0;
+    QTest::newRow("paste past the limit, refused whole") << "paste"
+                                                         << "x"
+                                                         << "xxxxxx"
+                                                         << "x" << 0 << 1;
+    QTest::newRow("typed into a full edit") << "type"
+                                            << "xxxxxx"
+                                            << "x"
+                                            << "xxxxxx" << 0 << 1;
+}
+
+void tst_Platform::inputFilter() {
+    QFETCH(QString, how);
+    QFETCH(QString, before);
+    QFETCH(QString, inserted);
+    QFETCH(QString, after);
+    QFETCH(int, refusals);
+    QFETCH(int, tooLong);
+
+    QLineEdit edit;
+    int refused = 0;
+    int tooLongCalls = 0;
+    const auto accepts = [](int code) {
+        return code == 'x';
+    };
+    platform::InputFilter::install(
+        edit, accepts,
+        [&refused, accepts](int& keyAscii) {
+            if (accepts(keyAscii) || keyAscii == 8)
+                return;
+            ++refused;
+            keyAscii = 0;
+        },
+        6, [&tooLongCalls] { ++tooLongCalls; });
+    QTest::keyClicks(&edit, before);
+    if (how == QLatin1String("type")) {
+        QTest::keyClicks(&edit, inserted);
+    } else {
+        QGuiApplication::clipboard()->setText(inserted);
+        edit.paste();
+    }
+    QCoreApplication::processEvents(); // the reports of an insertion come queued
+    QCOMPARE(edit.text(), after);
+    QCOMPARE(refused, refusals);
+    QCOMPARE(tooLongCalls, tooLong);
+}
+
+void tst_Platform::textBox_data() {
+    QTest::addColumn<platform::TextBox::Role>("role");
+    QTest::newRow("input") << platform::TextBox::Role::Input;
+    QTest::newRow("output") << platform::TextBox::Role::Output;
+}
+
+void tst_Platform::textBox() {
+    QFETCH(platform::TextBox::Role, role);
+    const bool output = role == platform::TextBox::Role::Output;
+    platform::TextBox box(role);
+    const QString text(40'000, QLatin1Char('7')); // past QLineEdit's own 32767
+    box.setText(text);
+    QCOMPARE(box.text(), text);
+    QCOMPARE(box.isReadOnly(), output);
+    QVERIFY(box.focusPolicy() & Qt::TabFocus); // outputs too take the focus
+    box.selectAll();
+    QCOMPARE(box.selectedText(), text);
+    QTest::keyClicks(&box, "5");
+    QCOMPARE(box.text(), output ? text : QStringLiteral("5"));
+}
+
+void tst_Platform::typedEntryIsNotAPick_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("an entry but for case") << "kelvin";
+    QTest::newRow("an entry exactly") << "Kelvin";
+    QTest::newRow("the start of an entry") << "K";
+}
+
+void tst_Platform::typedEntryIsNotAPick() {
+    QFETCH(QString, typed);
+    QWidget window;
+    platform::ComboBox box(&window);
+    QLineEdit other(&window);
+    box.addItems({QStringLiteral("Celsius"), QStringLiteral("Kelvin")});
+    QSignalSpy picked(&box, &QComboBox::activated);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    box.lineEdit()->setFocus();
+    box.lineEdit()->selectAll();
+    QTest::keyClicks(box.lineEdit(), typed);
+    QTest::keyClick(box.lineEdit(), Qt::Key_Return);
+    other.setFocus(); // the field loses the focus
+    QCOMPARE(box.currentText(), typed);
+    QCOMPARE(box.count(), 2);
+    QCOMPARE(picked.size(), 0);
 }
 
 QTEST_MAIN(tst_Platform)

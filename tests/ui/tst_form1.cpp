@@ -491,49 +491,68 @@ void tst_Form1::insertions_data() {
     QTest::addColumn<QString>("inserted");
     QTest::addColumn<QString>("after");
     QTest::addColumn<int>("messages");
+    QTest::addColumn<bool>("tooLong"); // the message is the one for a text that does not fit
 
     QTest::newRow("paste of digits") << "paste"
                                      << "34"
-                                     << "1234" << 0;
+                                     << "1234" << 0 << false;
     QTest::newRow("paste, mixed: one message") << "paste"
                                                << "3x-4 "
-                                               << "1234" << 1;
+                                               << "1234" << 1 << false;
     QTest::newRow("paste, all refused") << "paste"
                                         << "abc"
-                                        << "12" << 1;
+                                        << "12" << 1 << false;
     QTest::newRow("drop, mixed: one message") << "drop"
                                               << "a3b4"
-                                              << "1234" << 1;
+                                              << "1234" << 1 << false;
     // The kept digits equal the start or end of the replaced text; only the refused part differs.
     QTest::newRow("paste over all, kept digit matches the head") << "paste over all"
                                                                  << "1x"
-                                                                 << "1" << 1;
+                                                                 << "1" << 1 << false;
     QTest::newRow("paste over all, kept digit matches the tail") << "paste over all"
                                                                  << "x2"
-                                                                 << "2" << 1;
+                                                                 << "2" << 1 << false;
     // Code 8 is the Backspace key only; in text it is an invisible control character.
     QTest::newRow("paste with a backspace character") << "paste"
                                                       << "3\b4"
-                                                      << "1234" << 1;
+                                                      << "1234" << 1 << false;
     QTest::newRow("drop of a lone backspace character") << "drop"
                                                         << "\b"
-                                                        << "12" << 1;
+                                                        << "12" << 1 << false;
     QTest::newRow("input method commit of a backspace character") << "commit"
                                                                   << "\b3"
-                                                                  << "123" << 1;
+                                                                  << "123" << 1 << false;
     QTest::newRow("input method commit, mixed") << "commit"
                                                 << "3,4"
-                                                << "1234" << 1;
+                                                << "1234" << 1 << false;
     QTest::newRow("input method commit, refused") << "commit"
                                                   << "é"
-                                                  << "12" << 1;
+                                                  << "12" << 1 << false;
     // A screen reader's edits are filtered like a paste.
     QTest::newRow("screen reader inserts digits") << "screen reader"
                                                   << "34"
-                                                  << "1234" << 0;
+                                                  << "1234" << 0 << false;
     QTest::newRow("screen reader inserts, mixed: one message") << "screen reader"
                                                                << "3x4"
-                                                               << "1234" << 1;
+                                                               << "1234" << 1 << false;
+    // The input holds "12": what fits is taken, anything longer is refused whole, by every route.
+    const qsizetype room = ui::Form1::maxInputLength - 2;
+    const QString fits(room, QLatin1Char('7'));
+    QTest::newRow("paste that fills the input") << "paste" << fits << "12" + fits << 0 << false;
+    QTest::newRow("paste one past the limit") << "paste" << fits + "7"
+                                              << "12" << 1 << true;
+    QTest::newRow("paste of 10 MB")
+        << "paste" << QString(10'000'000, QLatin1Char('7')) << "12" << 1 << true;
+    QTest::newRow("paste past the limit, mixed: one message") << "paste" << fits + "x7"
+                                                              << "12" << 1 << true;
+    QTest::newRow("paste over all, too long") << "paste over all" << fits + "777"
+                                              << "12" << 1 << true;
+    QTest::newRow("drop past the limit") << "drop" << fits + "7"
+                                         << "12" << 1 << true;
+    QTest::newRow("input method commit past the limit") << "commit" << fits + "7"
+                                                        << "12" << 1 << true;
+    QTest::newRow("digit typed into a full input")
+        << "paste, then type 5" << fits << "12" + fits << 1 << true;
 }
 
 void tst_Form1::insertions() {
@@ -541,6 +560,7 @@ void tst_Form1::insertions() {
     QFETCH(QString, inserted);
     QFETCH(QString, after);
     QFETCH(int, messages);
+    QFETCH(bool, tooLong);
 
     QTest::keyClicks(m_input, "12");
     QSignalSpy changes(m_input, &QLineEdit::textChanged);
@@ -551,6 +571,8 @@ void tst_Form1::insertions() {
             m_input->selectAll();
         QGuiApplication::clipboard()->setText(inserted);
         m_input->paste(); // what the context menu's Paste does
+        if (how.endsWith(QLatin1String("type 5")))
+            QTest::keyClick(m_input, Qt::Key_5);
     } else if (how == QLatin1String("drop")) {
         QMimeData data;
         data.setText(inserted);
@@ -574,6 +596,14 @@ void tst_Form1::insertions() {
     QTRY_COMPARE(closer.count(), messages);
     QCOMPARE(m_input->text(), after);
     QCOMPARE(changes.size(), after == QLatin1String("12") ? 0 : 1);
+    for (const ModalCloser::Seen& seen : closer.seen())
+        QCOMPARE(seen.text.contains(QLatin1String("too long")), tooLong);
+    QTRY_VERIFY(m_input->hasFocus()); // the user goes on typing where they were
+    // An insertion refused whole costs no history: what was typed before can still be undone.
+    if (after == QLatin1String("12")) {
+        m_input->undo();
+        QVERIFY(m_input->text().size() < 2);
+    }
 }
 
 void tst_Form1::pasteLeavesCursorAfterKept_data() {

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "ui/InputFilter.h"
+#include "platform/InputFilter.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <algorithm>
+#include <limits>
 
-namespace ui {
+namespace platform {
 
 namespace {
 
@@ -24,16 +25,27 @@ constexpr char16_t backspace = 8;
 // A backspace character is reported with its control picture, which the rule refuses too.
 constexpr int backspacePicture = 0x2408;
 
-bool refusedInText(QChar c) {
-    return c.unicode() == backspace || !isAcceptedCode(c.unicode());
-}
-
 } // namespace
 
-InputFilter::InputFilter(QLineEdit& edit, KeyPress keyPress)
+InputFilter& InputFilter::install(QLineEdit& edit, AcceptRule accepts, KeyPress keyPress,
+                                  qsizetype maxLength, TooLong tooLong) {
+    // A QObject child of the edit: the edit deletes it.
+    return *new InputFilter(edit, std::move(accepts), std::move(keyPress), maxLength,
+                            std::move(tooLong));
+}
+
+bool InputFilter::refusedInText(QChar c) const {
+    return c.unicode() == backspace || !m_accepts(c.unicode());
+}
+
+InputFilter::InputFilter(QLineEdit& edit, AcceptRule accepts, KeyPress keyPress,
+                         qsizetype maxLength, TooLong tooLong)
     : QValidator(&edit)
     , m_edit(edit)
-    , m_keyPress(std::move(keyPress)) {
+    , m_accepts(std::move(accepts))
+    , m_keyPress(std::move(keyPress))
+    , m_maxLength(maxLength)
+    , m_tooLong(std::move(tooLong)) {
     // An input method's commit reports the new cursor before the validator sees the new text,
     // so the text is taken only once it has been judged.
     const auto rememberPlace = [this] {
@@ -49,6 +61,8 @@ InputFilter::InputFilter(QLineEdit& edit, KeyPress keyPress)
     connect(&edit, &QLineEdit::textChanged, this, rememberText);
     connect(&edit, &QLineEdit::cursorPositionChanged, this, rememberPlace);
     connect(&edit, &QLineEdit::selectionChanged, this, rememberPlace);
+    // One past the limit: whatever does not fit reaches validate() as a text that is too long.
+    edit.setMaxLength(int(std::min<qsizetype>(maxLength + 1, std::numeric_limits<int>::max())));
     edit.setValidator(this);
     edit.installEventFilter(this);
 }
@@ -112,9 +126,17 @@ std::pair<qsizetype, qsizetype> InputFilter::unchangedEnds(const QString& input)
 }
 
 QValidator::State InputFilter::validate(QString& input, int&) const {
+    // Refused whole, however much of it is made of accepted characters: the edit holds what it
+    // held before, and the report comes once the edit is back to it.
+    if (input.size() > m_maxLength) {
+        QMetaObject::invokeMethod(&m_edit, m_tooLong, Qt::QueuedConnection);
+        return Invalid;
+    }
+
     // Every change passes here, so the edit only ever holds accepted characters: any refused one
     // in `input` has just been inserted.
-    const auto first = std::find_if(input.cbegin(), input.cend(), refusedInText);
+    const auto first =
+        std::find_if(input.cbegin(), input.cend(), [this](QChar c) { return refusedInText(c); });
     if (first == input.cend())
         return Acceptable;
 
@@ -122,7 +144,7 @@ QValidator::State InputFilter::validate(QString& input, int&) const {
     // it keeps then goes in as an edit of its own, which the history records.
     const auto [head, tail] = unchangedEnds(input);
     QString kept = input.sliced(head, input.size() - head - tail);
-    kept.removeIf(refusedInText);
+    kept.removeIf([this](QChar c) { return refusedInText(c); });
     const int code = first->unicode() == backspace ? backspacePicture : int(first->unicode());
     QMetaObject::invokeMethod(
         &m_edit,
@@ -143,4 +165,4 @@ QValidator::State InputFilter::validate(QString& input, int&) const {
     return Invalid;
 }
 
-} // namespace ui
+} // namespace platform
