@@ -22,8 +22,8 @@ namespace {
 class CLocaleScope {
 public:
     CLocaleScope()
-        : m_mode(_configthreadlocale(_ENABLE_PER_THREAD_LOCALE)),
-          m_previous(setlocale(LC_ALL, nullptr)) {
+        : m_mode(_configthreadlocale(_ENABLE_PER_THREAD_LOCALE))
+        , m_previous(setlocale(LC_ALL, nullptr)) {
         setlocale(LC_ALL, "C");
     }
     ~CLocaleScope() {
