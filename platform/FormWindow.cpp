@@ -27,6 +27,11 @@ FormWindow::FormWindow(QSize clientSize, const QString& backgroundPath)
     connect(closeShortcut, &QShortcut::activated, this, &QWidget::close);
 }
 
+FormWindow::FormWindow(QSize clientSize, const QString& backgroundPath, const QFont& font)
+    : FormWindow(clientSize, backgroundPath) {
+    setFont(font);
+}
+
 void FormWindow::centreOnScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)

@@ -53,6 +53,12 @@ QString describeProblem(const std::exception& error) {
     return Form1::tr("Cannot convert: %1").arg(QString::fromLocal8Bit(error.what()));
 }
 
+QFont textBoxFont() {
+    QFont font(resources::textFontFamily());
+    font.setPixelSize(textBoxFontPixels);
+    return font;
+}
+
 QLineEdit* makeTextBox(const char* name, const QString& accessibleName, bool readOnly,
                        QWidget* parent) {
     auto* box = new QLineEdit(parent);
@@ -62,9 +68,7 @@ QLineEdit* makeTextBox(const char* name, const QString& accessibleName, bool rea
     // No length limit: QLineEdit would cut a long input, and the echo with its unit, at 32767.
     box->setMaxLength(std::numeric_limits<int>::max());
     box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    QFont font(resources::textFontFamily());
-    font.setPixelSize(textBoxFontPixels);
-    box->setFont(font);
+    box->setFont(textBoxFont());
     QPalette palette = box->palette();
     palette.setColor(QPalette::Text, textBoxColour);
     box->setPalette(palette);
@@ -98,7 +102,7 @@ QComboBox* makeScaleBox(QWidget* parent) {
 
 Form1::Form1(platform::WindowHolder<Form2>& about)
     : FormWindow(QSize(toPixels(clientWidthTwips), toPixels(clientHeightTwips)),
-                 QString::fromLatin1(resources::picture::background))
+                 QString::fromLatin1(resources::picture::background), textBoxFont())
     , m_about(about)
     , m_messages(new platform::MessageBoxes(this))
     , m_image3(new platform::Picture(QString::fromLatin1(resources::picture::titleBanner),
@@ -115,7 +119,7 @@ Form1::Form1(platform::WindowHolder<Form2>& about)
     const QString title = tr("Velmora Temperature Converter");
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(title);
-    setWindowIcon(resources::programIcon());
+    setWindowIcon(resources::windowIcon());
 
     m_image3->setObjectName(QStringLiteral("Image3"));
     m_image3->setAccessibleName(title);
