@@ -2,6 +2,7 @@
 # The picture names and icon sizes, read from design/pictures.h, their one home:
 #   VELMORA_PICTURES    background;title-banner;...
 #   VELMORA_ICON_SIZES  16;24;...
+#   VELMORA_WINDOW_ICON_SIZES  16;24;...
 set(_velmora_pictures_h "${CMAKE_CURRENT_LIST_DIR}/pictures.h")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${_velmora_pictures_h}")
 file(READ "${_velmora_pictures_h}" _velmora_text)
@@ -20,11 +21,18 @@ if(NOT _velmora_count EQUAL "${CMAKE_MATCH_1}")
                         "(${VELMORA_PICTURES}), the list all has ${CMAKE_MATCH_1}")
 endif()
 
-string(REGEX MATCH "std::array<int, ([0-9]+)> iconSizes{([0-9, ]+)}" _velmora_found
-       "${_velmora_text}")
-set(_velmora_expected "${CMAKE_MATCH_1}")
-string(REGEX REPLACE "[ ]*,[ ]*" ";" VELMORA_ICON_SIZES "${CMAKE_MATCH_2}")
-list(LENGTH VELMORA_ICON_SIZES _velmora_count)
-if(NOT _velmora_expected OR NOT _velmora_count EQUAL _velmora_expected)
-    message(FATAL_ERROR "${_velmora_pictures_h}: cannot read iconSizes")
-endif()
+foreach(_velmora_list IN ITEMS iconSizes windowIconSizes)
+    string(REGEX MATCH "std::array<int, ([0-9]+)> ${_velmora_list}{([0-9, ]+)}" _velmora_found
+           "${_velmora_text}")
+    set(_velmora_expected "${CMAKE_MATCH_1}")
+    string(REGEX REPLACE "[ ]*,[ ]*" ";" _velmora_sizes "${CMAKE_MATCH_2}")
+    list(LENGTH _velmora_sizes _velmora_count)
+    if(NOT _velmora_expected OR NOT _velmora_count EQUAL _velmora_expected)
+        message(FATAL_ERROR "${_velmora_pictures_h}: cannot read ${_velmora_list}")
+    endif()
+    if(_velmora_list STREQUAL "iconSizes")
+        set(VELMORA_ICON_SIZES ${_velmora_sizes})
+    else()
+        set(VELMORA_WINDOW_ICON_SIZES ${_velmora_sizes})
+    endif()
+endforeach()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <algorithm>
 #include <array>
 
 // The rendered artwork every front end shows: file names under the artwork folder's
@@ -25,5 +26,11 @@ inline constexpr std::array<Picture, 5> all{background, titleBanner, closeButton
 
 // The square sizes of the program icon; the .ico holds these and more.
 inline constexpr std::array<int, 7> iconSizes{16, 24, 32, 48, 64, 128, 256};
+// The sizes a window carries, those a window manager draws its icon at; the larger ones come
+// from the icon theme.
+inline constexpr std::array<int, 5> windowIconSizes{16, 24, 32, 48, 64};
+static_assert(std::all_of(windowIconSizes.begin(), windowIconSizes.end(), [](int size) {
+    return std::find(iconSizes.begin(), iconSizes.end(), size) != iconSizes.end();
+}));
 
 } // namespace design::pictures

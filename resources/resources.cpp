@@ -7,7 +7,6 @@
 #include <QPixmap>
 #include <QResource>
 #include <QStringList>
-#include <algorithm>
 
 namespace resources {
 
@@ -27,12 +26,6 @@ bool installed(const QStringList& families, const char* family) {
 }
 
 } // namespace
-
-// Every size the window carries is one the build renders.
-static_assert(std::all_of(windowIconSizes.begin(), windowIconSizes.end(), [](int size) {
-    const auto& rendered = design::pictures::iconSizes;
-    return std::find(rendered.begin(), rendered.end(), size) != rendered.end();
-}));
 
 void initialise() {
     // The pictures are compiled into this library's object files and register themselves; the
@@ -60,7 +53,7 @@ QString iconPath(int size) {
 
 QIcon windowIcon() {
     QIcon icon;
-    for (const int size : windowIconSizes) {
+    for (const int size : design::pictures::windowIconSizes) {
         // Embedded uncompressed, so the pixmaps share the binary's bytes.
         const QResource resource(iconPath(size));
         if (resource.compressionAlgorithm() == QResource::NoCompression)

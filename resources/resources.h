@@ -18,10 +18,9 @@ void initialise();
 // is one, else the bundled copy, registered on first use.
 QString textFontFamily();
 
-// The icon of the program's windows, in the sizes a window manager draws it at (up to 64 px):
-// the larger ones would only add to what every start sends the X server.
+// The icon of the program's windows, in design::pictures::windowIconSizes: the sizes a window
+// manager draws it at. The larger ones would only add to what every start sends the X server.
 QIcon windowIcon();
-inline constexpr std::array<int, 5> windowIconSizes{16, 24, 32, 48, 64};
 
 // A resource path, built at compile time.
 struct Path {
@@ -59,7 +58,7 @@ inline constexpr const char* aboutCard = path::aboutCard.text;
 // The bundled font, Comic Neue Regular, as shipped by Debian's fonts-comic-neue.
 inline constexpr char bundledFont[] = ":/fonts/ComicNeue-Regular.otf";
 
-// The program icon, one raw picture per size of design::pictures::iconSizes.
+// The window's icon, one raw picture per size of design::pictures::windowIconSizes.
 QString iconPath(int size);
 
 } // namespace resources

@@ -112,9 +112,11 @@ QStringList ArtworkGenerator::writeAll(const QString& directory, QString* error)
     }
 
     for (const int size : iconThemeSizes()) {
-        const QImage icon = IconPainter::render(size);
-        if (!write(icon, QStringLiteral("icons/velmora-%1.png").arg(size)) ||
-            !writeRaw(icon, QStringLiteral("icons/velmora-%1").arg(size)))
+        if (!write(IconPainter::render(size), QStringLiteral("icons/velmora-%1.png").arg(size)))
+            return {};
+    }
+    for (const int size : design::pictures::windowIconSizes) {
+        if (!writeRaw(IconPainter::render(size), QStringLiteral("icons/velmora-%1").arg(size)))
             return {};
     }
 

@@ -51,10 +51,10 @@ void TestArtworkGenerator::writesTheSameBytesEveryRun() {
     QCOMPARE(generate(second.path()), QString());
 
     QStringList expected = {QStringLiteral("icons/velmora.ico")};
-    for (const int size : design::pictures::iconSizes) {
+    for (const int size : design::pictures::iconSizes)
         expected.append(QStringLiteral("icons/velmora-%1.png").arg(size));
+    for (const int size : design::pictures::windowIconSizes)
         expected.append(QStringLiteral("icons/velmora-%1.pixels").arg(size));
-    }
     for (const auto& picture : design::pictures::all) {
         const QLatin1String name(picture.name);
         expected.append(QStringLiteral("pictures/%1.png").arg(name));

@@ -88,7 +88,7 @@ void TestResources::pictures_data() {
         QTest::newRow(picture.path) << path << picture.size << picture.alpha;
         QTest::newRow(qPrintable(twice)) << twice << picture.size * 2 << picture.alpha;
     }
-    for (const int size : design::pictures::iconSizes) {
+    for (const int size : design::pictures::windowIconSizes) {
         const QString path = resources::iconPath(size);
         QTest::newRow(qPrintable(path)) << path << QSize(size, size) << true;
     }
@@ -123,7 +123,7 @@ void TestResources::rawPicturesHoldThePngPixels_data() {
         QTest::newRow(picture.name)
             << QString::fromLatin1(resources::picture::pathOf(picture).text)
             << artworkFile(QStringLiteral("pictures/%1.png").arg(QLatin1String(picture.name)));
-    for (const int size : design::pictures::iconSizes)
+    for (const int size : design::pictures::windowIconSizes)
         QTest::newRow(qPrintable(QStringLiteral("icon %1").arg(size)))
             << resources::iconPath(size)
             << artworkFile(QStringLiteral("icons/velmora-%1.png").arg(size));
@@ -255,8 +255,8 @@ void TestResources::textFontIsUsable() {
 void TestResources::windowIconHasTheWindowSizes() {
     const QIcon icon = resources::windowIcon();
     const QList<QSize> available = icon.availableSizes();
-    QCOMPARE(available.size(), qsizetype(resources::windowIconSizes.size()));
-    for (const int size : resources::windowIconSizes) {
+    QCOMPARE(available.size(), qsizetype(design::pictures::windowIconSizes.size()));
+    for (const int size : design::pictures::windowIconSizes) {
         QVERIFY2(available.contains(QSize(size, size)), qPrintable(QString::number(size)));
         QCOMPARE(icon.pixmap(size).size(), QSize(size, size));
         QCOMPARE(icon.pixmap(size).toImage(), rawPicture(resources::iconPath(size)));
