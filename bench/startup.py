@@ -317,7 +317,7 @@ def main():
                   else f"{'-':>8}")
         if figure in GOALS:
             met = medians[0] <= GOALS[figure] * medians[1]
-            goal = f"<= {GOALS[figure]:.1f}x: " + ("met" if met else "MISSED")
+            goal = f"<= {GOALS[figure]:.2f}x: " + ("met" if met else "MISSED")
         elif figure == "idle CPU":
             goal = f"<= {IDLE_CPU_GOAL_MS:.0f} ms: " + (
                 "met" if medians[0] <= IDLE_CPU_GOAL_MS else "MISSED")
