@@ -6,15 +6,17 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
-// Start-up for a profiler: builds and shows what the program's entry does ("program") or what
-// bare_window does ("bare"), lets the first paint happen, and quits. Run under callgrind with
-// QT_QPA_PLATFORM=offscreen; the difference between the two is the program's own start-up.
+// Start-up for a profiler: builds and shows what the program's entry does ("program"), what
+// bare_window does ("bare") or what hello_window does ("hello"), lets the first paint happen, and
+// quits. Run under callgrind with QT_QPA_PLATFORM=offscreen; the difference between the program
+// and the hello window is the program's own start-up.
 
 namespace {
 
@@ -43,28 +45,33 @@ int RunProgram(QApplication& application) {
     return application.exec();
 }
 
-int RunBare(QApplication& application) {
-    QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
-    window.setFixedSize(572, 287);
+int RunBare(QApplication& application, bool hello) {
+    constexpr Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
+    const std::unique_ptr<QWidget> window =
+        hello ? std::make_unique<QLabel>(QStringLiteral("Hello, world!"), nullptr, flags)
+              : std::make_unique<QWidget>(nullptr, flags);
+    window->setFixedSize(572, 287);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = window.frameGeometry();
+        QRect frame = window->frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
-        window.move(frame.topLeft());
+        window->move(frame.topLeft());
     }
     QuitAfterFirstPaint quit;
-    window.installEventFilter(&quit);
-    window.show();
+    window->installEventFilter(&quit);
+    window->show();
     return application.exec();
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 2 || (std::strcmp(argv[1], "program") != 0 && std::strcmp(argv[1], "bare") != 0)) {
-        std::fprintf(stderr, "usage: %s program|bare\n", argv[0]);
+    const auto is = [&](const char* mode) {
+        return argc == 2 && std::strcmp(argv[1], mode) == 0;
+    };
+    if (!is("program") && !is("bare") && !is("hello")) {
+        std::fprintf(stderr, "usage: %s program|bare|hello\n", argv[0]);
         return 2;
     }
-    const bool program = std::strcmp(argv[1], "program") == 0;
     QApplication application(argc, argv);
-    return program ? RunProgram(application) : RunBare(application);
+    return is("program") ? RunProgram(application) : RunBare(application, is("hello"));
 }

@@ -35,6 +35,11 @@ bool FormWindow::isDismissible() const {
     return m_dismissShortcut->isEnabled();
 }
 
+FormWindow::FormWindow(QSize clientSize, const QString& backgroundPath, const QFont& font)
+    : FormWindow(clientSize, backgroundPath) {
+    setFont(font);
+}
+
 void FormWindow::centreOnScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)

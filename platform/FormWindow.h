@@ -18,6 +18,9 @@ class FormWindow : public QWidget {
     Q_OBJECT
 public:
     FormWindow(QSize clientSize, const QString& backgroundPath);
+    // With the font that the window's controls inherit, set before any of them is made, so that
+    // none starts out with the default font (each font costs a font engine at start).
+    FormWindow(QSize clientSize, const QString& backgroundPath, const QFont& font);
 
     // True from the close on, until the deferred destruction has run.
     bool isUnloading() const { return m_unloading; }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QSize>
 #include <QString>
@@ -8,10 +9,14 @@
 
 namespace platform {
 
-// A picture file and its "@2x" sibling, if there is one. Always drawn at the base file's pixel
-// size: the sibling only adds detail on high-density screens, it never changes the size. The
-// sibling is decoded when a high-density screen first asks for it, so that an ordinary screen
-// never pays for four times the pixels.
+// Reads a picture file: raw pixels (platform/RawPicture.h, shared with an uncompressed resource
+// rather than copied) or any image format Qt decodes. A null image when it cannot.
+QImage readPicture(const QString& path);
+
+// A picture file and its sibling "<name>@2x.png", if there is one. Always drawn at the base
+// file's pixel size: the sibling only adds detail on high-density screens, it never changes the
+// size. The sibling is decoded when a high-density screen first asks for it, so that an ordinary
+// screen never pays for four times the pixels.
 class PictureFile {
 public:
     PictureFile() = default;

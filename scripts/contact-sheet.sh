@@ -8,6 +8,11 @@ artwork=${1:-build/resources/artwork}
 out=${2:-docs/artwork.png}
 [[ -d $artwork/pictures ]] || { echo "No artwork in $artwork: build first (scripts/test.sh or cmake --build build)" >&2; exit 1; }
 
+# The names and sizes live in design/pictures.h (the build reads them the same way).
+pictures=$(sed -n 's/^inline constexpr Picture [A-Za-z]*{"\([a-z0-9-]*\)".*/\1/p' design/pictures.h)
+sizes=$(sed -n 's/.* iconSizes{\([0-9, ]*\)}.*/\1/p' design/pictures.h | tr -d ,)
+[[ -n $pictures && -n $sizes ]] || { echo "Cannot read design/pictures.h" >&2; exit 1; }
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -17,7 +22,7 @@ tile() { # picture label output
         -background '#9a9a9a' -gravity center -append -bordercolor '#9a9a9a' -border 10 "$3"
 }
 rows=()
-for name in background title-banner close about-banner about-card; do
+for name in $pictures; do
     tile "$artwork/pictures/$name.png" "$name.png" "$work/$name-1.png"
     tile "$artwork/pictures/$name@2x.png" "$name@2x.png" "$work/$name-2.png"
     convert "$work/$name-1.png" "$work/$name-2.png" -background '#9a9a9a' -gravity north +append \
@@ -25,7 +30,7 @@ for name in background title-banner close about-banner about-card; do
     rows+=("$work/row-$name.png")
 done
 icons=()
-for size in 16 24 32 48 64 128 256; do
+for size in $sizes; do
     tile "$artwork/icons/velmora-$size.png" "icon $size px" "$work/icon-$size.png"
     icons+=("$work/icon-$size.png")
 done

@@ -46,15 +46,19 @@ QString describeProblem(const std::exception& error) {
     return Form1::tr("Cannot convert: %1").arg(QString::fromLocal8Bit(error.what()));
 }
 
+QFont textBoxFont() {
+    QFont font(resources::textFontFamily());
+    font.setPixelSize(textBoxFontPixels);
+    return font;
+}
+
 platform::TextBox* makeTextBox(const char* name, const QString& accessibleName,
                                platform::TextBox::Role role, QWidget* parent) {
     auto* box = new platform::TextBox(role, parent);
     box->setObjectName(QLatin1String(name));
     box->setAccessibleName(accessibleName);
     box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    QFont font(resources::textFontFamily());
-    font.setPixelSize(textBoxFontPixels);
-    box->setFont(font);
+    box->setFont(textBoxFont());
     QPalette palette = box->palette();
     palette.setColor(QPalette::Text, textBoxColour);
     box->setPalette(palette);
@@ -82,7 +86,7 @@ platform::ComboBox* makeScaleBox(QWidget* parent) {
 
 Form1::Form1(platform::WindowHolder<Form2>& about)
     : FormWindow(QSize(toPixels(clientWidthTwips), toPixels(clientHeightTwips)),
-                 QString::fromLatin1(resources::picture::background))
+                 QString::fromLatin1(resources::picture::background), textBoxFont())
     , m_about(about)
     , m_messages(new platform::MessageBoxes(this))
     , m_image3(new platform::Picture(QString::fromLatin1(resources::picture::titleBanner),
@@ -100,7 +104,7 @@ Form1::Form1(platform::WindowHolder<Form2>& about)
     const QString title = tr("Velmora Temperature Converter");
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(title);
-    setWindowIcon(resources::programIcon());
+    setWindowIcon(resources::windowIcon());
 
     m_image3->setObjectName(QStringLiteral("Image3"));
     m_image3->setAccessibleName(title);

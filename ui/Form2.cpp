@@ -27,7 +27,7 @@ Form2::Form2()
     : FormWindow(clientSize, QString::fromLatin1(resources::picture::aboutCard)) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Form2"));
-    setWindowIcon(resources::programIcon());
+    setWindowIcon(resources::windowIcon());
     setAccessibleName(tr("About Velmora Temperature Converter"));
     setAccessibleDescription(cardText());
     connect(this, &FormWindow::clicked, this, &Form2::Form_Click);

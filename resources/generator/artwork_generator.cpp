@@ -2,13 +2,16 @@
 #include "artwork_generator.h"
 
 #include "artwork_painter.h"
+#include "design/pictures.h"
 #include "ico_writer.h"
 #include "icon_painter.h"
+#include "platform/RawPicture.h"
 
 #include <QDir>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <functional>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -45,7 +48,8 @@ ArtworkGenerator::ArtworkGenerator(QString fontFamily)
     : m_fontFamily(std::move(fontFamily)) {}
 
 QList<int> ArtworkGenerator::iconThemeSizes() {
-    return {16, 24, 32, 48, 64, 128, 256};
+    const auto& sizes = design::pictures::iconSizes;
+    return QList<int>(sizes.begin(), sizes.end());
 }
 
 QStringList ArtworkGenerator::writeAll(const QString& directory, QString* error) const {
@@ -64,33 +68,45 @@ QStringList ArtworkGenerator::writeAll(const QString& directory, QString* error)
         written.append(name);
         return true;
     };
+    // The same pixels, raw, for the program to show without decoding them.
+    const auto writeRaw = [&](const QImage& image, const QString& stem) {
+        const QString name =
+            QStringLiteral("%1.%2").arg(stem, QLatin1String(platform::rawpicture::extension));
+        if (!saveBytes(platform::rawpicture::encode(image), root.filePath(name), error))
+            return false;
+        written.append(name);
+        return true;
+    };
 
     const ArtworkPainter artwork(m_fontFamily);
     using Picture = std::function<QImage(int)>;
     const std::pair<QString, Picture> pictures[] = {
-        {QStringLiteral("background"),
+        {QLatin1String(design::pictures::background.name),
          [&](int s) {
              return artwork.background(s);
          }},
-        {QStringLiteral("title-banner"),
+        {QLatin1String(design::pictures::titleBanner.name),
          [&](int s) {
              return artwork.titleBanner(s);
          }},
-        {QStringLiteral("close"),
+        {QLatin1String(design::pictures::closeButton.name),
          [&](int s) {
              return artwork.closeButton(s);
          }},
-        {QStringLiteral("about-banner"),
+        {QLatin1String(design::pictures::aboutBanner.name),
          [&](int s) {
              return artwork.aboutBanner(s);
          }},
-        {QStringLiteral("about-card"),
+        {QLatin1String(design::pictures::aboutCard.name),
          [&](int s) {
              return artwork.aboutCard(s);
          }},
     };
+    static_assert(std::extent_v<decltype(pictures)> == design::pictures::all.size());
     for (const auto& [name, draw] : pictures) {
-        if (!write(draw(1), QStringLiteral("pictures/%1.png").arg(name)) ||
+        const QImage single = draw(1);
+        if (!write(single, QStringLiteral("pictures/%1.png").arg(name)) ||
+            !writeRaw(single, QStringLiteral("pictures/%1").arg(name)) ||
             !write(draw(2), QStringLiteral("pictures/%1@2x.png").arg(name)))
             return {};
     }
@@ -99,16 +115,30 @@ QStringList ArtworkGenerator::writeAll(const QString& directory, QString* error)
         if (!write(IconPainter::render(size), QStringLiteral("icons/velmora-%1.png").arg(size)))
             return {};
     }
+    for (const int size : design::pictures::windowIconSizes) {
+        if (!writeRaw(IconPainter::render(size), QStringLiteral("icons/velmora-%1").arg(size)))
+            return {};
+    }
 
     // The sizes and depths that Windows looks for: palette images for old displays and small
     // sizes, true colour with alpha for the rest.
     IcoWriter ico;
+    const auto add = [&](int size, const QList<QRgb>& palette) {
+        if (ico.addImage(IconPainter::render(size), palette))
+            return true;
+        *error = QStringLiteral("the icon of %1 px does not fit the .ico").arg(size);
+        return false;
+    };
     for (const auto& palette : {IconPainter::palette16(), IconPainter::palette256()}) {
-        for (const int size : {48, 32, 24, 16})
-            ico.addImage(IconPainter::render(size), palette);
+        for (const int size : {48, 32, 24, 16}) {
+            if (!add(size, palette))
+                return {};
+        }
     }
-    for (const int size : {128, 48, 32, 24, 16})
-        ico.addImage(IconPainter::render(size));
+    for (const int size : {128, 48, 32, 24, 16}) {
+        if (!add(size, {}))
+            return {};
+    }
     const QString icoName = QStringLiteral("icons/velmora.ico");
     if (!saveBytes(ico.data(), root.filePath(icoName), error))
         return {};

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "artwork_painter.h"
 
+#include "design/layout.h"
+#include "design/pictures.h"
 #include "resources/about_card.h"
 
 #include <QFontMetricsF>
@@ -14,16 +16,34 @@
 
 namespace {
 
-// The main window shows only the top-left 572 x 287 px of its background; the title banner
-// covers its top 67 px and the About banner the rows from 224 down.
-constexpr qreal kWindowWidth = 572;
-constexpr qreal kWindowHeight = 287;
+namespace pictures = design::pictures;
+using design::toPixels;
+
+// The control's place in the main window, in pixels.
+struct Box {
+    int left, top, width, height;
+};
+constexpr Box placed(std::string_view control) {
+    const design::Placement& p = *design::findPlacement(control);
+    return {toPixels(p.left), toPixels(p.top), toPixels(p.width), toPixels(p.height)};
+}
+
+// The main window shows only the top-left part of its background; the title banner covers its
+// top and the About banner its bottom rows.
+constexpr qreal kWindowWidth = toPixels(design::mainClientWidthTwips);
+constexpr qreal kWindowHeight = toPixels(design::mainClientHeightTwips);
 constexpr qreal kBackgroundRadius = 18;
 // The banners overhang the window on both sides; their text is centred on the part that shows.
-constexpr qreal kTitleBannerOverhang = 88;
-constexpr qreal kAboutBannerOverhang = 56;
-// The window cuts the About banner's bottom 4 px.
-constexpr qreal kAboutBannerShown = 63;
+constexpr qreal kTitleBannerOverhang = -placed("Image3").left;
+constexpr qreal kAboutBannerOverhang = -placed("Image4").left;
+// The window cuts the About banner's bottom rows.
+constexpr qreal kAboutBannerShown = kWindowHeight - placed("Image4").top;
+static_assert(pictures::titleBanner.height == pictures::aboutBanner.height);
+
+// The vertical middle of a box's row.
+constexpr qreal rowMiddle(std::string_view control) {
+    return placed(control).top + placed(control).height / 2.0;
+}
 
 const QColor kAmber(0xff, 0xa8, 0x20);
 const QColor kGlowRed(0xe8, 0x20, 0x14);
@@ -92,8 +112,8 @@ void ArtworkPainter::drawCaption(QPainter& painter, const QFont& font, const QSt
 }
 
 QImage ArtworkPainter::background(int scale) const {
-    constexpr int width = 704;
-    constexpr int height = 304;
+    constexpr int width = pictures::background.width;
+    constexpr int height = pictures::background.height;
 
     // Everything is painted on an opaque layer first and then cut to the rounded panel, so that
     // only the corners carry transparency.
@@ -129,17 +149,18 @@ QImage ArtworkPainter::background(int scale) const {
     // Row captions, each centred on the row of its box.
     constexpr qreal captionLeft = 78;
     const QFont captionFont = font(22);
-    drawCaption(painter, captionFont, QStringLiteral("Fahrenheit:"), captionLeft, 112 + 27 / 2.0);
-    drawCaption(painter, captionFont, QStringLiteral("Celsius:"), captionLeft, 144 + 27 / 2.0);
-    drawCaption(painter, captionFont, QStringLiteral("Kelvin:"), captionLeft, 176 + 25 / 2.0);
+    drawCaption(painter, captionFont, QStringLiteral("Fahrenheit:"), captionLeft,
+                rowMiddle("Text2"));
+    drawCaption(painter, captionFont, QStringLiteral("Celsius:"), captionLeft, rowMiddle("Text3"));
+    drawCaption(painter, captionFont, QStringLiteral("Kelvin:"), captionLeft, rowMiddle("Text4"));
 
-    // "Converter" and an arrow that ends just short of the input box at x = 264.
+    // "Converter" and an arrow that ends just short of the input box.
     const QString converter = QStringLiteral("Converter");
-    constexpr qreal firstRow = 72 + 27 / 2.0;
+    constexpr qreal firstRow = rowMiddle("Text1");
     drawCaption(painter, captionFont, converter, captionLeft, firstRow);
     const qreal arrowStart =
         captionLeft + QFontMetricsF(captionFont).horizontalAdvance(converter) + 10;
-    constexpr qreal arrowTip = 258;
+    constexpr qreal arrowTip = placed("Text1").left - 6;
     QPainterPath arrow(QPointF(arrowStart, firstRow));
     arrow.lineTo(arrowTip - 8, firstRow);
     QPainterPath head(QPointF(arrowTip, firstRow));
@@ -176,7 +197,7 @@ QImage ArtworkPainter::background(int scale) const {
 
 QImage ArtworkPainter::glossyBar(int width, int scale, QColor glow, qreal glowCentreX,
                                  qreal glowCentreY, const QString& text, qreal textCentreY) const {
-    constexpr int height = 67;
+    constexpr int height = pictures::titleBanner.height;
     QImage image = canvas(width, height, scale, QImage::Format_RGB32);
     QPainter painter(&image);
     drawInLayoutPixels(painter, scale);
@@ -220,24 +241,25 @@ QImage ArtworkPainter::glossyBar(int width, int scale, QColor glow, qreal glowCe
 }
 
 QImage ArtworkPainter::titleBanner(int scale) const {
-    constexpr int width = 744;
+    constexpr int width = pictures::titleBanner.width;
+    constexpr int height = pictures::titleBanner.height;
     constexpr qreal centre = kTitleBannerOverhang + kWindowWidth / 2;
-    return glossyBar(width, scale, kAmber, centre, 67,
-                     QStringLiteral("Velmora Temperature Converter"), 67 / 2.0);
+    return glossyBar(width, scale, kAmber, centre, height,
+                     QStringLiteral("Velmora Temperature Converter"), height / 2.0);
 }
 
 QImage ArtworkPainter::aboutBanner(int scale) const {
-    constexpr int width = 704;
+    constexpr int width = pictures::aboutBanner.width;
     constexpr qreal centre = kAboutBannerOverhang + kWindowWidth / 2;
     return glossyBar(width, scale, kGlowRed, centre, kAboutBannerShown * 0.6,
                      QStringLiteral("About"), kAboutBannerShown / 2.0);
 }
 
 QImage ArtworkPainter::closeButton(int scale) const {
-    constexpr int width = 22;
-    constexpr int height = 18;
-    // The window shows only the left 20 px; the X is centred on those.
-    constexpr qreal shown = 20;
+    constexpr int width = pictures::closeButton.width;
+    constexpr int height = pictures::closeButton.height;
+    // The window shows only the left part; the X is centred on that.
+    constexpr qreal shown = kWindowWidth - placed("Image1").left;
     QImage image = canvas(width, height, scale, QImage::Format_RGB32);
     QPainter painter(&image);
     drawInLayoutPixels(painter, scale);
@@ -258,10 +280,10 @@ QImage ArtworkPainter::closeButton(int scale) const {
 }
 
 QImage ArtworkPainter::aboutCard(int scale) const {
-    constexpr int width = 541;
-    constexpr int height = 332;
-    // The About window shows the top 290 px.
-    constexpr qreal shown = 290;
+    constexpr int width = pictures::aboutCard.width;
+    constexpr int height = pictures::aboutCard.height;
+    // The About window shows only the top part.
+    constexpr qreal shown = design::aboutClientHeight;
     QImage image = canvas(width, height, scale, QImage::Format_RGB32);
     QPainter painter(&image);
     drawInLayoutPixels(painter, scale);

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include "design/pictures.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -49,11 +51,15 @@ void TestArtworkGenerator::writesTheSameBytesEveryRun() {
     QCOMPARE(generate(second.path()), QString());
 
     QStringList expected = {QStringLiteral("icons/velmora.ico")};
-    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+    for (const int size : design::pictures::iconSizes)
         expected.append(QStringLiteral("icons/velmora-%1.png").arg(size));
-    for (const char* name : {"background", "title-banner", "close", "about-banner", "about-card"}) {
-        expected.append(QStringLiteral("pictures/%1.png").arg(QLatin1String(name)));
-        expected.append(QStringLiteral("pictures/%1@2x.png").arg(QLatin1String(name)));
+    for (const int size : design::pictures::windowIconSizes)
+        expected.append(QStringLiteral("icons/velmora-%1.pixels").arg(size));
+    for (const auto& picture : design::pictures::all) {
+        const QLatin1String name(picture.name);
+        expected.append(QStringLiteral("pictures/%1.png").arg(name));
+        expected.append(QStringLiteral("pictures/%1.pixels").arg(name));
+        expected.append(QStringLiteral("pictures/%1@2x.png").arg(name));
     }
     expected.sort();
     QCOMPARE(filesBelow(first.path()), expected);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Links only velmora::resources, as the program does, so it also proves that the embedded files
 // reach an executable through the static library.
+#include "design/layout.h"
+#include "platform/RawPicture.h"
 #include "resources/resources.h"
 
 #include <QFile>
@@ -8,6 +10,7 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QImageReader>
+#include <QResource>
 #include <QTest>
 
 namespace {
@@ -15,13 +18,21 @@ namespace {
 // The background's corners are rounded with this radius; only they may be transparent.
 constexpr int kCornerRadius = 18;
 
-struct Row {
-    const char* name;
-    int top;
-    int height;
-};
-constexpr Row kRows[] = {
-    {"Converter", 72, 27}, {"Fahrenheit", 112, 27}, {"Celsius", 144, 27}, {"Kelvin", 176, 25}};
+// The caption rows, each beside its box: the input box's row carries "Converter".
+constexpr const char* kRows[] = {"Text1", "Text2", "Text3", "Text4"};
+constexpr int kInputBoxLeft = design::toPixels(design::findPlacement("Text1")->left);
+
+// An embedded raw picture, as the program reads it.
+QImage rawPicture(const QString& path) {
+    const QResource resource(path);
+    if (resource.compressionAlgorithm() != QResource::NoCompression)
+        return {};
+    return platform::rawpicture::wrap(resource.data(), resource.size());
+}
+
+QString artworkFile(const QString& name) {
+    return QStringLiteral(VELMORA_ARTWORK_DIR "/") + name;
+}
 
 bool isLettering(QRgb pixel) {
     return qRed(pixel) > 200 && qGreen(pixel) > 200 && qBlue(pixel) > 200;
@@ -36,12 +47,16 @@ private slots:
     void initTestCase();
     void pictures_data();
     void pictures();
+    void rawPicturesHoldThePngPixels_data();
+    void rawPicturesHoldThePngPixels();
+    void rawPictureRefusesDamagedBytes_data();
+    void rawPictureRefusesDamagedBytes();
     void backgroundIsTransparentOnlyInCorners_data();
     void backgroundIsTransparentOnlyInCorners();
     void captionsAreCentredOnTheirRows_data();
     void captionsAreCentredOnTheirRows();
     void textFontIsUsable();
-    void programIconHasEveryRenderedSize();
+    void windowIconHasTheWindowSizes();
 };
 
 void TestResources::initTestCase() {
@@ -53,6 +68,7 @@ void TestResources::pictures_data() {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<bool>("alpha");
 
+    // Only the background has transparent (rounded) corners.
     const struct {
         const char* path;
         QSize size;
@@ -64,15 +80,16 @@ void TestResources::pictures_data() {
         {resources::picture::aboutBanner, {704, 67}, false},
         {resources::picture::aboutCard, {541, 332}, false},
     };
+    QCOMPARE(std::size(pictures), design::pictures::all.size());
     for (const auto& picture : pictures) {
         const QString path = QString::fromLatin1(picture.path);
         QString twice = path;
-        twice.replace(QStringLiteral(".png"), QStringLiteral("@2x.png"));
+        twice.replace(QStringLiteral(".pixels"), QStringLiteral("@2x.png"));
         QTest::newRow(picture.path) << path << picture.size << picture.alpha;
         QTest::newRow(qPrintable(twice)) << twice << picture.size * 2 << picture.alpha;
     }
-    for (const int size : resources::icon::sizes) {
-        const QString path = QStringLiteral(":/icons/velmora-%1.png").arg(size);
+    for (const int size : design::pictures::windowIconSizes) {
+        const QString path = resources::iconPath(size);
         QTest::newRow(qPrintable(path)) << path << QSize(size, size) << true;
     }
 }
@@ -82,12 +99,70 @@ void TestResources::pictures() {
     QFETCH(QSize, size);
     QFETCH(bool, alpha);
 
-    QImageReader reader(path);
-    QCOMPARE(reader.format(), QByteArray("png"));
-    const QImage image = reader.read();
-    QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
+    QImage image;
+    if (path.endsWith(QLatin1String(".pixels"))) {
+        image = rawPicture(path);
+        QVERIFY2(!image.isNull(), "not an uncompressed raw picture");
+        // Shared with the resource, not copied.
+        QCOMPARE(static_cast<const void*>(image.constBits()),
+                 static_cast<const void*>(QResource(path).data() + 16));
+    } else {
+        QImageReader reader(path);
+        QCOMPARE(reader.format(), QByteArray("png"));
+        image = reader.read();
+        QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
+    }
     QCOMPARE(image.size(), size);
     QCOMPARE(image.hasAlphaChannel(), alpha);
+}
+
+void TestResources::rawPicturesHoldThePngPixels_data() {
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<QString>("png");
+    for (const auto& picture : design::pictures::all)
+        QTest::newRow(picture.name)
+            << QString::fromLatin1(resources::picture::pathOf(picture).text)
+            << artworkFile(QStringLiteral("pictures/%1.png").arg(QLatin1String(picture.name)));
+    for (const int size : design::pictures::windowIconSizes)
+        QTest::newRow(qPrintable(QStringLiteral("icon %1").arg(size)))
+            << resources::iconPath(size)
+            << artworkFile(QStringLiteral("icons/velmora-%1.png").arg(size));
+}
+
+void TestResources::rawPicturesHoldThePngPixels() {
+    QFETCH(QString, raw);
+    QFETCH(QString, png);
+    const QImage shown = rawPicture(raw);
+    const QImage drawn(png);
+    QVERIFY(!shown.isNull() && !drawn.isNull());
+    QCOMPARE(shown, drawn.convertToFormat(shown.format()));
+}
+
+void TestResources::rawPictureRefusesDamagedBytes_data() {
+    QTest::addColumn<int>("offset"); // of the byte changed, or -1 for a missing last byte
+    QTest::addColumn<int>("value");
+    QTest::newRow("magic") << 0 << int('X');
+    QTest::newRow("width one more") << 4 << 23;
+    QTest::newRow("height zero") << 8 << 0;
+    QTest::newRow("unknown format") << 12 << 99;
+    QTest::newRow("cut short") << -1 << 0;
+}
+
+void TestResources::rawPictureRefusesDamagedBytes() {
+    QFETCH(int, offset);
+    QFETCH(int, value);
+    const QResource resource(QString::fromLatin1(resources::picture::closeButton)); // 22 x 18
+    QByteArray bytes(reinterpret_cast<const char*>(resource.data()), resource.size());
+    QVERIFY(
+        !platform::rawpicture::wrap(reinterpret_cast<const uchar*>(bytes.constData()), bytes.size())
+             .isNull());
+    if (offset < 0)
+        bytes.chop(1);
+    else
+        bytes[offset] = char(value);
+    QVERIFY(
+        platform::rawpicture::wrap(reinterpret_cast<const uchar*>(bytes.constData()), bytes.size())
+            .isNull());
 }
 
 void TestResources::backgroundIsTransparentOnlyInCorners_data() {
@@ -97,10 +172,16 @@ void TestResources::backgroundIsTransparentOnlyInCorners_data() {
     QTest::newRow("2x") << QStringLiteral(":/pictures/background@2x.png") << 2;
 }
 
+namespace {
+QImage anyPicture(const QString& path) {
+    return path.endsWith(QLatin1String(".pixels")) ? rawPicture(path) : QImage(path);
+}
+} // namespace
+
 void TestResources::backgroundIsTransparentOnlyInCorners() {
     QFETCH(QString, path);
     QFETCH(int, scale);
-    const QImage image = QImage(path).convertToFormat(QImage::Format_ARGB32);
+    const QImage image = anyPicture(path).convertToFormat(QImage::Format_ARGB32);
     QVERIFY(!image.isNull());
     const int corner = kCornerRadius * scale;
     const int right = image.width() - 1;
@@ -124,10 +205,13 @@ void TestResources::captionsAreCentredOnTheirRows_data() {
     QTest::addColumn<int>("top");
     QTest::addColumn<int>("height");
     QTest::addColumn<int>("rightLimit");
-    for (const Row& row : kRows) {
-        // The first row's arrow reaches almost to the input box at x = 264.
-        const int rightLimit = row.top == 72 ? 263 : 235;
-        QTest::newRow(row.name) << row.top << row.height << rightLimit;
+    for (const char* box : kRows) {
+        const design::Placement& row = *design::findPlacement(box);
+        // The first row's arrow reaches almost to the input box.
+        const bool first = row.top == design::findPlacement("Text1")->top;
+        const int rightLimit = first ? kInputBoxLeft - 1 : 235;
+        QTest::newRow(box) << design::toPixels(row.top) << design::toPixels(row.height)
+                           << rightLimit;
     }
 }
 
@@ -135,12 +219,12 @@ void TestResources::captionsAreCentredOnTheirRows() {
     QFETCH(int, top);
     QFETCH(int, height);
     QFETCH(int, rightLimit);
-    const QImage image = QImage(QString::fromLatin1(resources::picture::background))
+    const QImage image = rawPicture(QString::fromLatin1(resources::picture::background))
                              .convertToFormat(QImage::Format_ARGB32);
 
     QRect lettering;
     for (int y = top; y < top + height; ++y) {
-        for (int x = 0; x < 264; ++x) {
+        for (int x = 0; x < kInputBoxLeft; ++x) {
             if (isLettering(image.pixel(x, y)))
                 lettering |= QRect(x, y, 1, 1);
         }
@@ -168,12 +252,14 @@ void TestResources::textFontIsUsable() {
         QCOMPARE(family, QStringLiteral("Comic Neue"));
 }
 
-void TestResources::programIconHasEveryRenderedSize() {
-    const QIcon icon = resources::programIcon();
+void TestResources::windowIconHasTheWindowSizes() {
+    const QIcon icon = resources::windowIcon();
     const QList<QSize> available = icon.availableSizes();
-    for (const int size : resources::icon::sizes) {
+    QCOMPARE(available.size(), qsizetype(design::pictures::windowIconSizes.size()));
+    for (const int size : design::pictures::windowIconSizes) {
         QVERIFY2(available.contains(QSize(size, size)), qPrintable(QString::number(size)));
         QCOMPARE(icon.pixmap(size).size(), QSize(size, size));
+        QCOMPARE(icon.pixmap(size).toImage(), rawPicture(resources::iconPath(size)));
     }
 }
 

@@ -2,6 +2,7 @@
 // Both windows drawn on a screen of the density the test runs at (QT_SCALE_FACTOR): the layout
 // keeps its size in device-independent pixels, and every picture is the one made for that
 // density, pixel for pixel: never a 1x picture scaled up.
+#include "platform/PictureFile.h"
 #include "platform/WindowHolder.h"
 #include "resources/resources.h"
 #include "ui/Form1.h"
@@ -12,11 +13,10 @@
 
 namespace {
 
-QString forRatio(const char* path, qreal ratio) {
-    QString file = QString::fromLatin1(path);
-    if (ratio > 1)
-        file.insert(file.lastIndexOf(QLatin1Char('.')), QLatin1String("@2x"));
-    return file;
+QImage forRatio(const QString& path, qreal ratio) {
+    if (ratio <= 1)
+        return platform::readPicture(path);
+    return QImage(path.left(path.lastIndexOf(QLatin1Char('.'))) + QLatin1String("@2x.png"));
 }
 
 // Counts the opaque pixels of `picture` (placed at `origin`, in device pixels) inside `area` that
@@ -108,15 +108,16 @@ void tst_HighDensity::picturesSuitTheDensity() {
     QWidget& window = aboutWindow ? static_cast<QWidget&>(m_about.show()) : m_main->load();
     const QImage screen = grabbed(window);
     QVERIFY(!screen.isNull());
-    const QImage suited(forRatio(picture.toLatin1().constData(), m_ratio));
-    QCOMPARE(suited.size(), QImage(picture).size() * m_ratio);
+    const QImage single = platform::readPicture(picture);
+    const QImage suited = forRatio(picture, m_ratio);
+    QCOMPARE(suited.size(), single.size() * m_ratio);
 
     const QRect device(area.topLeft() * m_ratio, area.size() * m_ratio);
     QCOMPARE(mismatches(screen, suited, position * m_ratio, device), 0);
 
     if (m_ratio > 1) {
         // The check can tell: the 1x picture scaled up would not match.
-        const QImage scaledUp = QImage(picture).scaled(suited.size());
+        const QImage scaledUp = single.scaled(suited.size());
         QVERIFY(mismatches(screen, scaledUp, position * m_ratio, device) > device.width());
     }
 }
