@@ -108,6 +108,11 @@ class Reader:
             children[unescape(name)] = (int(child), int(role), rect(place))
         raise AssertionError("the window reader ended")
 
+    def hit(self, window, x, y):
+        self.process.stdin.write(f"hit {window.handle} {x} {y}\n".encode())
+        self.process.stdin.flush()
+        return self.process.stdout.readline().decode().split()
+
     def press(self, window, child):
         self.process.stdin.write(f"press {window.handle} {child}\n".encode())
         self.process.stdin.flush()
@@ -200,6 +205,11 @@ class WindowsProgram(unittest.TestCase):
         left, top, width, height = pictures["Close"][2]
         self.assertTrue(left <= main.rect[0] + 562 < left + width and
                         top <= main.rect[1] + 8 < top + height, pictures["Close"])
+        # Found by where they are; a box above the background stays the box's own object.
+        for x, y, expected in ((562, 8, str(pictures["Close"][0])),
+                               (286, 250, str(pictures["About"][0])), (300, 85, "object")):
+            with self.subTest(at=(x, y)):
+                self.assertEqual(self.reader.hit(main, *self.at(main, x, y)), ["END", expected])
 
         # Typing converts at each change, with the scale Celsius.
         click(*self.at(main, 300, 85))

@@ -7,6 +7,8 @@
 // "acc <hwnd>" prints the children of the window's client object as a screen reader reads them,
 // then "END"; "press <hwnd> <child id>" does a child's default action and prints "END <hresult>":
 //   A <child id> <role> <left,top,width,height on the screen> <name>
+// "hit <hwnd> <x> <y>" prints what is at a screen point: "END <child id>", "END object" for a
+// child window's own object, or "END none".
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -151,6 +153,19 @@ void press(const char* handle, long id) {
     std::printf("END %lx\n", static_cast<unsigned long>(result));
 }
 
+void hitTest(const char* handle, long x, long y) {
+    std::string answer = "none";
+    if (IAccessible* object = clientObject(handle)) {
+        VARIANT at;
+        VariantInit(&at);
+        if (object->accHitTest(x, y, &at) == S_OK)
+            answer = at.vt == VT_I4 ? std::to_string(at.lVal) : "object";
+        VariantClear(&at);
+        object->Release();
+    }
+    std::printf("END %s\n", answer.c_str());
+}
+
 } // namespace
 
 int main() {
@@ -159,12 +174,14 @@ int main() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     char line[64];
     char handle[32];
-    long id = 0;
+    long id = 0, x = 0, y = 0;
     while (std::fgets(line, sizeof line, stdin)) {
         if (std::string(line).rfind("quit", 0) == 0)
             break;
         if (std::sscanf(line, "acc %31s", handle) == 1) {
             printAccessible(handle);
+        } else if (std::sscanf(line, "hit %31s %ld %ld", handle, &x, &y) == 3) {
+            hitTest(handle, x, y);
         } else if (std::sscanf(line, "press %31s %ld", handle, &id) == 2) {
             press(handle, id);
         } else {
