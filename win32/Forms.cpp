@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <exception>
 #include <initguid.h> // defines the annotation GUIDs of oleacc.h here
+#include <iterator>
 #include <oleacc.h>
 #include <utility>
 #include <vector>
@@ -23,6 +24,17 @@ constexpr wchar_t form1Class[] = L"VelmoraForm1";
 constexpr wchar_t form2Class[] = L"VelmoraForm2";
 constexpr wchar_t title[] = L"Velmora Temperature Converter";
 constexpr int combo1Id = 5;
+// Posted by a screen reader's press of a picture (wParam: its index), carried out from the loop.
+constexpr UINT pressPictureMessage = WM_APP + 1;
+
+// The painted pictures for a screen reader: the names and roles the other platforms give them.
+struct PictureFacts {
+    const char* control;
+    const wchar_t* name;
+    bool button;
+};
+constexpr PictureFacts paintedPictures[] = {
+    {"Image3", title, false}, {"Image4", L"About", true}, {"Image1", L"Close", true}};
 
 COLORREF toColorRef(design::Rgb rgb) {
     return RGB(rgb.red, rgb.green, rgb.blue);
@@ -466,6 +478,24 @@ LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
     }
     case WM_ERASEBKGND:
         return 1;
+    case WM_GETOBJECT:
+        // Compared as 32 bits: the id is a DWORD that a 64-bit LPARAM may carry sign-extended.
+        if (static_cast<DWORD>(l) == static_cast<DWORD>(OBJID_CLIENT)) {
+            if (!m_clientAccessible)
+                m_clientAccessible = createClientAccessible(window, *this);
+            if (m_clientAccessible)
+                return LresultFromObject(IID_IAccessible, w, m_clientAccessible);
+        }
+        return DefWindowProcW(window, message, w, l);
+    case pressPictureMessage:
+        if (w < std::size(paintedPictures)) {
+            const std::string_view control = paintedPictures[w].control;
+            if (control == "Image1")
+                Image1_Click();
+            else if (control == "Image4")
+                Image4_Click();
+        }
+        return 0;
     case WM_LBUTTONDOWN: {
         const POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
         m_pressedPicture = pictureAt(at);
@@ -541,6 +571,12 @@ LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
                                                 CHILDID_SELF, props, 2);
             m_accessibility->Release();
             m_accessibility = nullptr;
+        }
+        if (m_clientAccessible) {
+            // Screen readers may hold the object longer than the window lives.
+            disconnectClientAccessible(m_clientAccessible);
+            m_clientAccessible->Release();
+            m_clientAccessible = nullptr;
         }
         RemoveWindowSubclass(m_text1, text1Proc, 1);
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -691,6 +727,35 @@ std::string Form1::inputText() const {
 
 std::string Form1::scaleName() const {
     return toUtf8(m_pickedScale ? *m_pickedScale : windowText(m_combo1));
+}
+
+int Form1::pictureCount() const {
+    return static_cast<int>(std::size(paintedPictures));
+}
+
+const wchar_t* Form1::pictureName(int index) const {
+    return paintedPictures[index].name;
+}
+
+bool Form1::pictureIsButton(int index) const {
+    return paintedPictures[index].button;
+}
+
+RECT Form1::pictureRect(int index) const {
+    return pixelRect(paintedPictures[index].control);
+}
+
+int Form1::pictureIndexAt(POINT client) const {
+    const char* control = pictureAt(client);
+    for (int i = 0; control && i < pictureCount(); ++i)
+        if (std::string_view(paintedPictures[i].control) == control)
+            return i;
+    return -1;
+}
+
+void Form1::pressPicture(int index) {
+    // Not at once: the press may close the window while the screen reader's call is still open.
+    PostMessageW(m_window, pressPictureMessage, static_cast<WPARAM>(index), 0);
 }
 
 void Form1::setOutputText(conversion::OutputBox box, std::string_view text) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "conversion/convert_input.h"
+#include "win32/Accessible.h"
 #include "win32/Bitmap.h"
 
 #include <optional>
@@ -9,6 +10,7 @@
 #include <windows.h>
 
 struct IAccPropServices;
+struct IAccessible;
 
 namespace win32 {
 
@@ -66,7 +68,7 @@ private:
 };
 
 // The main window.
-class Form1 : private conversion::ConverterView {
+class Form1 : private conversion::ConverterView, private PaintedPictures {
 public:
     Form1(Program& program, Form2& about);
     ~Form1() override;
@@ -98,6 +100,14 @@ private:
     std::string scaleName() const override;
     void setOutputText(conversion::OutputBox box, std::string_view text) override;
 
+    // PaintedPictures
+    int pictureCount() const override;
+    const wchar_t* pictureName(int index) const override;
+    bool pictureIsButton(int index) const override;
+    RECT pictureRect(int index) const override;
+    int pictureIndexAt(POINT client) const override;
+    void pressPicture(int index) override;
+
     void convert();
     void showInputProblem(const std::wstring& problem);
     // The picture under a client point, topmost first: "Image1", "Image4", "Image3" or none.
@@ -113,6 +123,8 @@ private:
     HWND m_tooltip = nullptr;
     // Screen reader names of the boxes; nullptr where the system offers no annotations.
     IAccPropServices* m_accessibility = nullptr;
+    // The client object with the pictures, made when a screen reader first asks for it.
+    IAccessible* m_clientAccessible = nullptr;
     HFONT m_textFont = nullptr, m_scaleFont = nullptr;
     HBRUSH m_white = nullptr, m_invalid = nullptr;
     int m_dpi = 96;

@@ -95,6 +95,29 @@ class Reader:
                      "visible": fields[5] == "1", "text": unescape(fields[6])})
         raise AssertionError("the window reader ended")
 
+    def accessible(self, window):
+        """{name: (child id, role, (left, top, width, height))} of a window's client object."""
+        self.process.stdin.write(f"acc {window.handle}\n".encode())
+        self.process.stdin.flush()
+        children = {}
+        for raw in iter(self.process.stdout.readline, b""):
+            line = raw.decode("utf-8").rstrip("\n")
+            if line == "END":
+                return children
+            _, child, role, place, name = line.split("\t")
+            children[unescape(name)] = (int(child), int(role), rect(place))
+        raise AssertionError("the window reader ended")
+
+    def hit(self, window, x, y):
+        self.process.stdin.write(f"hit {window.handle} {x} {y}\n".encode())
+        self.process.stdin.flush()
+        return self.process.stdout.readline().decode().split()
+
+    def press(self, window, child):
+        self.process.stdin.write(f"press {window.handle} {child}\n".encode())
+        self.process.stdin.flush()
+        return self.process.stdout.readline().decode().split()
+
     def find(self, title, cls=None):
         for window in self.windows():
             if window.text == title and (cls is None or window.cls == cls):
@@ -173,6 +196,21 @@ class WindowsProgram(unittest.TestCase):
                          {"Text1": "", "Text2": "", "Text3": "", "Text4": "",
                           "Combo1": "Celsius"})
 
+        # The painted pictures read as a button, a button and a graphic, where they are drawn.
+        pictures = self.reader.accessible(main)
+        for name, role in (("Close", 43), ("About", 43), (MAIN_TITLE, 40)):  # ROLE_SYSTEM_*
+            with self.subTest(picture=name):
+                self.assertIn(name, pictures)
+                self.assertEqual(pictures[name][1], role)
+        left, top, width, height = pictures["Close"][2]
+        self.assertTrue(left <= main.rect[0] + 562 < left + width and
+                        top <= main.rect[1] + 8 < top + height, pictures["Close"])
+        # Found by where they are; a box above the background stays the box's own object.
+        for x, y, expected in ((562, 8, str(pictures["Close"][0])),
+                               (286, 250, str(pictures["About"][0])), (300, 85, "object")):
+            with self.subTest(at=(x, y)):
+                self.assertEqual(self.reader.hit(main, *self.at(main, x, y)), ["END", expected])
+
         # Typing converts at each change, with the scale Celsius.
         click(*self.at(main, 300, 85))
         xdotool("type", "--delay", "60", "100")
@@ -206,9 +244,12 @@ class WindowsProgram(unittest.TestCase):
         xdotool("type", "--delay", "60", "5")
         self.expect_boxes({"Text1": "1005", "Text2": "1005°F"})
 
-        # About opens centred, a click on it closes it; it opens again.
-        for _ in range(2):
-            click(*self.at(main, 286, 250))
+        # About opens centred, a click on it closes it; it opens again, by a screen reader.
+        for by_reader in (False, True):
+            if by_reader:
+                self.assertEqual(self.reader.press(main, pictures["About"][0]), ["END", "0"])
+            else:
+                click(*self.at(main, 286, 250))
             about = wait_for("the About window", lambda: self.reader.find("Form2"))
             width, height = about.rect[2] - about.rect[0], about.rect[3] - about.rect[1]
             self.assertEqual((width, height), (542, 290))

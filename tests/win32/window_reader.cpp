@@ -4,9 +4,16 @@
 // descendants, then "END"; "quit" ends. Lines (fields split by tabs, texts escaped):
 //   W <hwnd> <class> <left,top,right,bottom on the screen> <text>
 //   C <hwnd> <parent> <class> <left,top,right,bottom in the top-level's client> <visible> <text>
+// "acc <hwnd>" prints the children of the window's client object as a screen reader reads them,
+// then "END"; "press <hwnd> <child id>" does a child's default action and prints "END <hresult>":
+//   A <child id> <role> <left,top,width,height on the screen> <name>
+// "hit <hwnd> <x> <y>" prints what is at a screen point: "END <child id>", "END object" for a
+// child window's own object, or "END none".
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
+#include <oleacc.h>
 #include <string>
 #include <windows.h>
 
@@ -95,18 +102,94 @@ BOOL CALLBACK printTopLevel(HWND window, LPARAM) {
     return TRUE;
 }
 
+IAccessible* clientObject(const char* handle) {
+    HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(handle, nullptr, 10)));
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&object))))
+        return nullptr;
+    return object;
+}
+
+std::string bstrText(BSTR text) {
+    std::string out = text ? escaped(utf8(text)) : std::string();
+    SysFreeString(text);
+    return out;
+}
+
+void printAccessible(const char* handle) {
+    if (IAccessible* object = clientObject(handle)) {
+        long count = 0;
+        object->get_accChildCount(&count);
+        for (long id = 1; id <= count; ++id) {
+            VARIANT child;
+            child.vt = VT_I4;
+            child.lVal = id;
+            VARIANT role;
+            VariantInit(&role);
+            object->get_accRole(child, &role);
+            long left = 0, top = 0, width = 0, height = 0;
+            object->accLocation(&left, &top, &width, &height, child);
+            BSTR name = nullptr;
+            object->get_accName(child, &name);
+            std::printf("A\t%ld\t%ld\t%ld,%ld,%ld,%ld\t%s\n", id, role.vt == VT_I4 ? role.lVal : -1,
+                        left, top, width, height, bstrText(name).c_str());
+            VariantClear(&role);
+        }
+        object->Release();
+    }
+    std::printf("END\n");
+}
+
+void press(const char* handle, long id) {
+    HRESULT result = E_FAIL;
+    if (IAccessible* object = clientObject(handle)) {
+        VARIANT child;
+        child.vt = VT_I4;
+        child.lVal = id;
+        result = object->accDoDefaultAction(child);
+        object->Release();
+    }
+    std::printf("END %lx\n", static_cast<unsigned long>(result));
+}
+
+void hitTest(const char* handle, long x, long y) {
+    std::string answer = "none";
+    if (IAccessible* object = clientObject(handle)) {
+        VARIANT at;
+        VariantInit(&at);
+        if (object->accHitTest(x, y, &at) == S_OK)
+            answer = at.vt == VT_I4 ? std::to_string(at.lVal) : "object";
+        VariantClear(&at);
+        object->Release();
+    }
+    std::printf("END %s\n", answer.c_str());
+}
+
 } // namespace
 
 int main() {
     // Bytes as they are: no CR added before each LF.
     _setmode(_fileno(stdout), _O_BINARY);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     char line[64];
+    char handle[32];
+    long id = 0, x = 0, y = 0;
     while (std::fgets(line, sizeof line, stdin)) {
         if (std::string(line).rfind("quit", 0) == 0)
             break;
-        EnumWindows(printTopLevel, 0);
-        std::printf("END\n");
+        if (std::sscanf(line, "acc %31s", handle) == 1) {
+            printAccessible(handle);
+        } else if (std::sscanf(line, "hit %31s %ld %ld", handle, &x, &y) == 3) {
+            hitTest(handle, x, y);
+        } else if (std::sscanf(line, "press %31s %ld", handle, &id) == 2) {
+            press(handle, id);
+        } else {
+            EnumWindows(printTopLevel, 0);
+            std::printf("END\n");
+        }
         std::fflush(stdout);
     }
+    CoUninitialize();
     return 0;
 }
