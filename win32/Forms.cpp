@@ -88,6 +88,17 @@ std::wstring windowText(HWND window) {
     return text;
 }
 
+// After a change of density: the window goes to the rectangle Windows suggests (the LPARAM of
+// WM_DPICHANGED) and is painted anew.
+LRESULT moveToSuggested(HWND window, LPARAM l) {
+    const auto* suggested = reinterpret_cast<const RECT*>(l);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window, nullptr, FALSE);
+    return 0;
+}
+
 } // namespace
 
 std::wstring toWide(std::string_view utf8) {
@@ -233,12 +244,7 @@ LRESULT Form2::handle(UINT message, WPARAM w, LPARAM l) {
         return 1;
     case WM_DPICHANGED: {
         m_card = loadPicture(VELMORA_PICTURE_ABOUT_CARD, LOWORD(w));
-        const auto* suggested = reinterpret_cast<const RECT*>(l);
-        SetWindowPos(window, nullptr, suggested->left, suggested->top,
-                     suggested->right - suggested->left, suggested->bottom - suggested->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        InvalidateRect(window, nullptr, FALSE);
-        return 0;
+        return moveToSuggested(window, l);
     }
     case WM_LBUTTONDOWN:
         m_drag.press(window, {GET_X_LPARAM(l), GET_Y_LPARAM(l)});
@@ -546,12 +552,7 @@ LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
         // Moved to a screen of another density: redraw at it, in the rectangle Windows suggests.
         m_dpi = LOWORD(w);
         scaleToDpi();
-        const auto* suggested = reinterpret_cast<const RECT*>(l);
-        SetWindowPos(window, nullptr, suggested->left, suggested->top,
-                     suggested->right - suggested->left, suggested->bottom - suggested->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        InvalidateRect(window, nullptr, FALSE);
-        return 0;
+        return moveToSuggested(window, l);
     }
     case WM_ACTIVATE:
         // Back to the control that had the focus, as a dialog does.
