@@ -27,7 +27,8 @@ constexpr int combo1Id = 5;
 // Posted by a screen reader's press of a picture (wParam: its index), carried out from the loop.
 constexpr UINT pressPictureMessage = WM_APP + 1;
 
-// The painted pictures for a screen reader: the names and roles the other platforms give them.
+// The painted pictures, from the bottom of the stacking order up, with the names and roles that
+// a screen reader gets on the other platforms too.
 struct PictureFacts {
     const char* control;
     const wchar_t* name;
@@ -134,9 +135,9 @@ void DragTracker::press(HWND window, POINT client) {
     SetCapture(window);
 }
 
-bool DragTracker::move(HWND window, WPARAM keys) {
+void DragTracker::move(HWND window, WPARAM keys) {
     if (!m_pressed || !(keys & MK_LBUTTON))
-        return false;
+        return;
     POINT now;
     GetCursorPos(&now);
     const int dx = now.x - m_start.x;
@@ -147,12 +148,14 @@ bool DragTracker::move(HWND window, WPARAM keys) {
     if (m_dragging)
         SetWindowPos(window, nullptr, m_windowStart.x + dx, m_windowStart.y + dy, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return m_dragging;
 }
 
-void DragTracker::cancel() {
-    m_pressed = false;
-    m_dragging = false;
+void DragTracker::follow(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_MOUSEMOVE)
+        move(window, w);
+    // Another window took the mouse (a message box, the task switcher): the press is over.
+    else if (message == WM_CAPTURECHANGED && reinterpret_cast<HWND>(l) != window)
+        m_pressed = m_dragging = false;
 }
 
 bool DragTracker::release(HWND window) {
@@ -250,12 +253,8 @@ LRESULT Form2::handle(UINT message, WPARAM w, LPARAM l) {
         m_drag.press(window, {GET_X_LPARAM(l), GET_Y_LPARAM(l)});
         return 0;
     case WM_MOUSEMOVE:
-        m_drag.move(window, w);
-        return 0;
     case WM_CAPTURECHANGED:
-        // Another window took the mouse (a message box, the task switcher): the press is over.
-        if (reinterpret_cast<HWND>(l) != window)
-            m_drag.cancel();
+        m_drag.follow(window, message, w, l);
         return 0;
     case WM_LBUTTONUP:
         if (m_drag.release(window))
@@ -440,13 +439,21 @@ LRESULT CALLBACK Form1::windowProc(HWND window, UINT message, WPARAM w, LPARAM l
     return self->handle(message, w, l);
 }
 
-const char* Form1::pictureAt(POINT client) const {
-    for (const char* name : {"Image1", "Image4", "Image3"}) {
-        const RECT r = pixelRect(name);
+int Form1::pictureIndexAt(POINT client) const {
+    for (int i = pictureCount() - 1; i >= 0; --i) { // topmost first: Image1 lies over Image3
+        const RECT r = pictureRect(i);
         if (PtInRect(&r, client))
-            return name;
+            return i;
     }
-    return nullptr;
+    return -1;
+}
+
+void Form1::clickPicture(int index) {
+    const std::string_view control = paintedPictures[index].control;
+    if (control == "Image1")
+        Image1_Click();
+    else if (control == "Image4")
+        Image4_Click();
 }
 
 LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
@@ -494,38 +501,24 @@ LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
         }
         return DefWindowProcW(window, message, w, l);
     case pressPictureMessage:
-        if (w < std::size(paintedPictures)) {
-            const std::string_view control = paintedPictures[w].control;
-            if (control == "Image1")
-                Image1_Click();
-            else if (control == "Image4")
-                Image4_Click();
-        }
+        if (w < std::size(paintedPictures))
+            clickPicture(static_cast<int>(w));
         return 0;
     case WM_LBUTTONDOWN: {
         const POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
-        m_pressedPicture = pictureAt(at);
+        m_pressedPicture = pictureIndexAt(at);
         m_drag.press(window, at);
         return 0;
     }
     case WM_MOUSEMOVE:
-        m_drag.move(window, w);
-        return 0;
     case WM_CAPTURECHANGED:
-        // Another window took the mouse (a message box, the task switcher): the press is over.
-        if (reinterpret_cast<HWND>(l) != window)
-            m_drag.cancel();
+        m_drag.follow(window, message, w, l);
         return 0;
     case WM_LBUTTONUP: {
-        const char* pressed = m_pressedPicture;
-        m_pressedPicture = nullptr;
-        if (!m_drag.release(window) || !pressed ||
-            pictureAt({GET_X_LPARAM(l), GET_Y_LPARAM(l)}) != pressed)
-            return 0;
-        if (pressed == std::string_view("Image1"))
-            Image1_Click();
-        else if (pressed == std::string_view("Image4"))
-            Image4_Click();
+        const int pressed = std::exchange(m_pressedPicture, -1);
+        if (m_drag.release(window) && pressed >= 0 &&
+            pictureIndexAt({GET_X_LPARAM(l), GET_Y_LPARAM(l)}) == pressed)
+            clickPicture(pressed);
         return 0;
     }
     case WM_COMMAND: {
@@ -744,14 +737,6 @@ bool Form1::pictureIsButton(int index) const {
 
 RECT Form1::pictureRect(int index) const {
     return pixelRect(paintedPictures[index].control);
-}
-
-int Form1::pictureIndexAt(POINT client) const {
-    const char* control = pictureAt(client);
-    for (int i = 0; control && i < pictureCount(); ++i)
-        if (std::string_view(paintedPictures[i].control) == control)
-            return i;
-    return -1;
 }
 
 void Form1::pressPicture(int index) {

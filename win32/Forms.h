@@ -31,14 +31,16 @@ struct Program {
 class DragTracker {
 public:
     void press(HWND window, POINT client);
-    // True while the press moves the window; `keys` is the mouse message's key state.
-    bool move(HWND window, WPARAM keys);
-    // Forgets the press, as when the mouse capture goes elsewhere.
-    void cancel();
+    // Follows WM_MOUSEMOVE (the window moves with a drag) and WM_CAPTURECHANGED (the press is
+    // forgotten when the mouse goes elsewhere).
+    void follow(HWND window, UINT message, WPARAM w, LPARAM l);
     // True when the press ended as a click (no drag).
     bool release(HWND window);
 
 private:
+    // `keys` is the mouse message's key state: the window follows only while the button is down.
+    void move(HWND window, WPARAM keys);
+
     bool m_pressed = false;
     bool m_dragging = false;
     POINT m_start{};
@@ -110,8 +112,8 @@ private:
 
     void convert();
     void showInputProblem(const std::wstring& problem);
-    // The picture under a client point, topmost first: "Image1", "Image4", "Image3" or none.
-    const char* pictureAt(POINT client) const;
+    // What a click on the picture does.
+    void clickPicture(int index);
     RECT pixelRect(const char* control) const;
     int scaled(int pixels) const;
 
@@ -130,7 +132,7 @@ private:
     int m_dpi = 96;
     Bitmap m_background, m_image1, m_image3, m_image4;
     DragTracker m_drag;
-    const char* m_pressedPicture = nullptr;
+    int m_pressedPicture = -1; // the picture the mouse button went down on
     bool m_inputInvalid = false;
     // The control that had the focus when the window was last deactivated.
     HWND m_lastFocus = nullptr;
