@@ -57,8 +57,7 @@ platform::TextBox* makeTextBox(const char* name, const QString& accessibleName,
     auto* box = new platform::TextBox(role, parent);
     box->setObjectName(QLatin1String(name));
     box->setAccessibleName(accessibleName);
-    box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    box->setFont(textBoxFont());
+    box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter); // the font is the window's
     QPalette palette = box->palette();
     palette.setColor(QPalette::Text, textBoxColour);
     box->setPalette(palette);
