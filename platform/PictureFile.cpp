@@ -3,24 +3,12 @@
 
 #include "platform/RawPicture.h"
 
-#include <QFile>
-#include <QResource>
-
 namespace platform {
 
 QImage readPicture(const QString& path) {
-    if (!path.endsWith(QLatin1Char('.') + QLatin1String(rawpicture::extension)))
-        return QImage(path);
-    // An uncompressed resource stays in the binary for the life of the process: share its bytes.
-    const QResource resource(path);
-    if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression)
-        return rawpicture::wrap(resource.data(), resource.size());
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    return rawpicture::wrap(reinterpret_cast<const uchar*>(bytes.constData()), bytes.size())
-        .copy(); // the bytes go with this function
+    if (path.endsWith(QLatin1Char('.') + QLatin1String(rawpicture::extension)))
+        return rawpicture::read(path);
+    return QImage(path);
 }
 
 PictureFile::PictureFile(const QString& path)

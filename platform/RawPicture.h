@@ -2,7 +2,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QImage>
+#include <QResource>
+#include <QString>
 #include <cstdint>
 #include <cstring>
 
@@ -55,6 +58,20 @@ inline QImage wrap(const uchar* bytes, qint64 size) {
                         QImage::Format(header.format));
     // QImage needs 32-bit aligned rows; otherwise take a copy.
     return reinterpret_cast<quintptr>(pixels) % 4 == 0 ? shared : shared.copy();
+}
+
+// The picture in the file at path (a resource or on disk); a null image when it is none. An
+// uncompressed resource stays in the binary for the life of the process, so its bytes are shared.
+inline QImage read(const QString& path) {
+    const QResource resource(path);
+    if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression)
+        return wrap(resource.data(), resource.size());
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    return wrap(reinterpret_cast<const uchar*>(bytes.constData()), bytes.size())
+        .copy(); // the bytes go with this function
 }
 
 } // namespace platform::rawpicture
