@@ -2,7 +2,6 @@
 #include "platform/Accessibility.h"
 #include "platform/StartupGuard.h"
 #include "platform/WindowHolder.h"
-#include "resources/resources.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 
@@ -20,7 +19,6 @@ int main(int, char* argv[]) {
     }();
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID)); // ties windows to the entry
-    resources::initialise();
     platform::installAccessibility(); // before the first window, which it describes
 
     // The one instance of each window; the holders own them and outlive the event loop.

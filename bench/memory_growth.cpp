@@ -8,7 +8,6 @@
 // LeakSanitizer checks that build instead.
 #include "ModalCloser.h"
 #include "platform/WindowHolder.h"
-#include "resources/resources.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 
@@ -74,7 +73,6 @@ void useOnce(ui::Form1& form, platform::WindowHolder<ui::Form2>& about, int roun
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    resources::initialise();
     const int rounds = argc > 1 ? std::max(200, std::atoi(argv[1])) : 4000;
     const int warmUp = rounds / 20;
     ModalCloser closer;

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "platform/WindowHolder.h"
-#include "resources/resources.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 
@@ -35,7 +34,6 @@ protected:
 };
 
 int RunProgram(QApplication& application) {
-    resources::initialise();
     platform::WindowHolder<ui::Form2> about;
     platform::WindowHolder<ui::Form1> converter(
         [&about] { return std::make_unique<ui::Form1>(about); });

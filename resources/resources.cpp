@@ -5,7 +5,6 @@
 
 #include <QFontDatabase>
 #include <QPixmap>
-#include <QResource>
 #include <QStringList>
 
 namespace resources {
@@ -25,17 +24,10 @@ bool installed(const QStringList& families, const char* family) {
     return families.contains(QLatin1String(family), Qt::CaseInsensitive);
 }
 
-} // namespace
-
-void initialise() {
-    // The pictures are compiled into this library's object files and register themselves; the
-    // bundled font is registered only if the system lacks both families (textFontFamily).
-}
-
-QString textFontFamily() {
-    // Only a real Comic Sans MS or Comic Neue counts: fontconfig answers either name with a
-    // look-alike anyway. The installed Comic Neue is the very font that is bundled, and using it
-    // spares the start-up its registration.
+// Only a real Comic Sans MS or Comic Neue counts: fontconfig answers either name with a look-alike
+// anyway. The installed Comic Neue is the very font that is bundled, and using it spares the
+// start-up its registration.
+QString findTextFontFamily() {
     const QStringList families = QFontDatabase::families();
     for (const char* family : {kPreferredFamily, kFallbackFamily}) {
         if (installed(families, family))
@@ -43,6 +35,14 @@ QString textFontFamily() {
     }
     return QFontDatabase::applicationFontFamilies(bundledFontId())
         .value(0, QString::fromLatin1(kFallbackFamily));
+}
+
+} // namespace
+
+QString textFontFamily() {
+    // The list of families is long; one look is enough for the process.
+    static const QString family = findTextFontFamily();
+    return family;
 }
 
 QString iconPath(int size) {
@@ -53,13 +53,8 @@ QString iconPath(int size) {
 
 QIcon windowIcon() {
     QIcon icon;
-    for (const int size : design::pictures::windowIconSizes) {
-        // Embedded uncompressed, so the pixmaps share the binary's bytes.
-        const QResource resource(iconPath(size));
-        if (resource.compressionAlgorithm() == QResource::NoCompression)
-            icon.addPixmap(
-                QPixmap::fromImage(platform::rawpicture::wrap(resource.data(), resource.size())));
-    }
+    for (const int size : design::pictures::windowIconSizes)
+        icon.addPixmap(QPixmap::fromImage(platform::rawpicture::read(iconPath(size))));
     return icon;
 }
 

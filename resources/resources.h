@@ -10,10 +10,6 @@
 // Pictures, icon and font of the program, all embedded in the binary by the build.
 namespace resources {
 
-// Registers what the program needs before its first window. Call once, after the
-// QGuiApplication exists.
-void initialise();
-
 // "Comic Sans MS" where the system has it, otherwise Comic Neue: the installed one where there
 // is one, else the bundled copy, registered on first use.
 QString textFontFamily();

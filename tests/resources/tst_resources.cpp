@@ -44,7 +44,6 @@ class TestResources : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void pictures_data();
     void pictures();
     void rawPicturesHoldThePngPixels_data();
@@ -58,10 +57,6 @@ private slots:
     void textFontIsUsable();
     void windowIconHasTheWindowSizes();
 };
-
-void TestResources::initTestCase() {
-    resources::initialise();
-}
 
 void TestResources::pictures_data() {
     QTest::addColumn<QString>("path");

@@ -4,7 +4,6 @@
 #include "platform/Accessibility.h"
 #include "platform/Picture.h"
 #include "platform/WindowHolder.h"
-#include "resources/resources.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 
@@ -170,7 +169,6 @@ void tst_Form1::clickOnWindow(QWidget* window, QPoint at) {
 }
 
 void tst_Form1::initTestCase() {
-    resources::initialise();
     platform::installAccessibility(); // as main() does
 }
 

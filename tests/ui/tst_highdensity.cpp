@@ -54,7 +54,6 @@ private:
 };
 
 void tst_HighDensity::initTestCase() {
-    resources::initialise();
     m_main.emplace([this] { return std::make_unique<ui::Form1>(m_about); });
     m_ratio = m_main->load().devicePixelRatioF();
     qInfo("device pixel ratio %g", m_ratio);

@@ -10,7 +10,6 @@
 #include "conversion_oracle.h"
 #include "design/keystrokes.h"
 #include "platform/WindowHolder.h"
-#include "resources/resources.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 
@@ -167,7 +166,6 @@ public:
         , m_dice(seed) {}
 
 private slots:
-    void initTestCase() { resources::initialise(); }
     void session();
 
 private:
