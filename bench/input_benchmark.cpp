@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "platform/WindowHolder.h"
+#include "platform/qt/Runtime.h"
 #include "resources/resources.h"
-#include "ui/Form1.h"
-#include "ui/Form2.h"
+#include "ui/InputRules.h"
+#include "ui/Program.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -78,9 +78,13 @@ public:
 // The program's main window with a scale picked in Combo1.
 class Converter : public Subject {
 public:
-    explicit Converter(const QString& scale)
-        : m_form([this] { return std::make_unique<ui::Form1>(m_about); }) {
-        ui::Form1& form = m_form.show();
+    explicit Converter(const QString& scale) {
+        m_program.start();
+        QWidget* main = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->windowTitle() == QLatin1String("Velmora Temperature Converter"))
+                main = window;
+        QWidget& form = *main;
         m_text1 = form.findChild<QLineEdit*>(QStringLiteral("Text1"));
         m_outputs = {form.findChild<QLineEdit*>(QStringLiteral("Text2")),
                      form.findChild<QLineEdit*>(QStringLiteral("Text3")),
@@ -93,7 +97,7 @@ public:
     }
 
     QLineEdit& input() override { return *m_text1; }
-    qsizetype capacity() const override { return ui::Form1::maxInputLength; }
+    qsizetype capacity() const override { return ui::input::maxLength; }
 
     void reset() override {
         m_text1->clear();
@@ -120,8 +124,8 @@ public:
     }
 
 private:
-    platform::WindowHolder<ui::Form2> m_about;
-    platform::WindowHolder<ui::Form1> m_form;
+    platform::qt::Runtime m_runtime{"bench_input"};
+    ui::Program m_program{m_runtime};
     QLineEdit* m_text1 = nullptr;
     std::array<QLineEdit*, 3> m_outputs{};
     bool m_echoed = false;
@@ -276,12 +280,10 @@ BENCHMARK_CAPTURE(BM_Paste, Fahrenheit, "Fahrenheit")->Apply(Configure);
 BENCHMARK_CAPTURE(BM_Keystroke, plain, "plain")->Apply(Configure);
 BENCHMARK_CAPTURE(BM_Keystroke, Celsius, "Celsius")->Apply(Configure);
 BENCHMARK_CAPTURE(BM_Keystroke, Fahrenheit, "Fahrenheit")->Apply(Configure);
-BENCHMARK_CAPTURE(BM_IdleAfterPaste, plain, "plain")
-    ->Apply(Configure)
-    ->Arg(ui::Form1::maxInputLength);
+BENCHMARK_CAPTURE(BM_IdleAfterPaste, plain, "plain")->Apply(Configure)->Arg(ui::input::maxLength);
 BENCHMARK_CAPTURE(BM_IdleAfterPaste, Fahrenheit, "Fahrenheit")
     ->Apply(Configure)
-    ->Arg(ui::Form1::maxInputLength);
+    ->Arg(ui::input::maxLength);
 
 } // namespace
 

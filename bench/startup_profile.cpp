@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "platform/WindowHolder.h"
-#include "ui/Form1.h"
-#include "ui/Form2.h"
+#include "platform/qt/Runtime.h"
+#include "ui/Program.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -33,14 +32,14 @@ protected:
     }
 };
 
-int RunProgram(QApplication& application) {
-    platform::WindowHolder<ui::Form2> about;
-    platform::WindowHolder<ui::Form1> converter(
-        [&about] { return std::make_unique<ui::Form1>(about); });
+// The program's entry, with its runtime made first so that the application object is the same
+// plain one as the other modes'.
+int RunProgram(const char* name) {
+    platform::qt::Runtime runtime(name);
+    ui::Program program(runtime);
     QuitAfterFirstPaint quit;
-    converter.load().installEventFilter(&quit);
-    converter.show();
-    return application.exec();
+    qApp->installEventFilter(&quit); // the first window to paint is the main window
+    return program.run();
 }
 
 int RunBare(QApplication& application, bool hello) {
@@ -70,6 +69,8 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: %s program|bare|hello\n", argv[0]);
         return 2;
     }
+    if (is("program"))
+        return RunProgram(argv[0]);
     QApplication application(argc, argv);
-    return is("program") ? RunProgram(application) : RunBare(application, is("hello"));
+    return RunBare(application, is("hello"));
 }

@@ -46,17 +46,17 @@ void ConvertInput(ConverterView& view) {
     // Each box is written before the next value is computed, so that an error part-way leaves the
     // earlier boxes updated. The brackets are the order of the rounded steps: they decide the last
     // digit. Celsius-to-Kelvin uses 273, Fahrenheit-to-Kelvin 273.15, on purpose.
-    if (scale == "Fahrenheit") {
+    if (scale == ScaleName(OutputBox::Fahrenheit)) {
         WriteEcho(view, OutputBox::Fahrenheit, kFahrenheitSuffix);
         WriteValue(view, OutputBox::Celsius, ((ReadInput(view) - 32) / 9) * 5, kCelsiusSuffix);
         WriteValue(view, OutputBox::Kelvin, ((ReadInput(view) - 32) * 5) / 9 + 273.15,
                    kKelvinSuffix);
-    } else if (scale == "Celsius") {
+    } else if (scale == ScaleName(OutputBox::Celsius)) {
         WriteValue(view, OutputBox::Fahrenheit, ((ReadInput(view) * 9) / 5) + 32,
                    kFahrenheitSuffix);
         WriteEcho(view, OutputBox::Celsius, kCelsiusSuffix);
         WriteValue(view, OutputBox::Kelvin, ReadInput(view) + 273, kKelvinSuffix);
-    } else if (scale == "Kelvin") {
+    } else if (scale == ScaleName(OutputBox::Kelvin)) {
         WriteValue(view, OutputBox::Fahrenheit, ((ReadInput(view) - 273) * 1.8) + 32,
                    kFahrenheitSuffix);
         WriteValue(view, OutputBox::Celsius, ReadInput(view) - 273, kCelsiusSuffix);

@@ -13,6 +13,19 @@ enum class OutputBox {
     Kelvin,     // Text4
 };
 
+// Each scale's name, as the user picks it and as ConvertInput compares it (exactly, in case too).
+constexpr std::string_view ScaleName(OutputBox box) {
+    switch (box) {
+    case OutputBox::Fahrenheit:
+        return "Fahrenheit";
+    case OutputBox::Celsius:
+        return "Celsius";
+    case OutputBox::Kelvin:
+        break;
+    }
+    return "Kelvin";
+}
+
 // What ConvertInput needs from a window: the two texts it reads and the three boxes it writes.
 // Texts are UTF-8. Each write must take effect before ConvertInput goes on, so that a conversion
 // error leaves exactly the boxes written before it changed.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "resources/resources.h"
 
-#include "platform/RawPicture.h"
+#include "resources/RawPicture.h"
 
 #include <QFontDatabase>
 #include <QPixmap>
@@ -48,13 +48,13 @@ QString textFontFamily() {
 QString iconPath(int size) {
     return QStringLiteral(":/icons/velmora-%1.%2")
         .arg(size)
-        .arg(QLatin1String(platform::rawpicture::extension));
+        .arg(QLatin1String(rawpicture::extension));
 }
 
 QIcon windowIcon() {
     QIcon icon;
     for (const int size : design::pictures::windowIconSizes)
-        icon.addPixmap(QPixmap::fromImage(platform::rawpicture::read(iconPath(size))));
+        icon.addPixmap(QPixmap::fromImage(rawpicture::read(iconPath(size))));
     return icon;
 }
 

@@ -31,7 +31,7 @@ constexpr Path resourcePath(const char* folder, const char* name, const char* su
     return path;
 }
 
-// Resource paths of the pictures at 1x, raw pixels (platform/RawPicture.h). Each has an "@2x"
+// Resource paths of the pictures at 1x, raw pixels (resources/RawPicture.h). Each has an "@2x"
 // PNG sibling for high-density screens.
 namespace picture {
 constexpr Path pathOf(const design::pictures::Picture& picture) {

@@ -2,163 +2,159 @@
 #include "ui/Form1.h"
 
 #include "conversion/number_text.h"
-#include "design/keystrokes.h"
 #include "design/layout.h"
-#include "platform/ComboBox.h"
-#include "platform/HandlerGuard.h"
-#include "platform/InputFilter.h"
-#include "platform/MessageBoxes.h"
-#include "platform/Picture.h"
-#include "platform/TextBox.h"
-#include "resources/resources.h"
+#include "ui/InputRules.h"
+#include "ui/Texts.h"
 
 #include <array>
+#include <exception>
+#include <utility>
 
 namespace ui {
 
 namespace {
 
-using design::isAcceptedCode;
-using design::Placement;
-using design::scaleFontPixels;
-using design::textBoxFontPixels;
-using design::toPixels;
-constexpr const auto& designLayout = design::mainWindowLayout;
-constexpr int clientWidthTwips = design::mainClientWidthTwips;
-constexpr int clientHeightTwips = design::mainClientHeightTwips;
+using conversion::OutputBox;
+using conversion::ScaleName;
 
-QColor toColour(design::Rgb rgb) {
-    return QColor(rgb.red, rgb.green, rgb.blue);
-}
-const QColor textBoxColour = toColour(design::textBoxColour);
-const QColor scaleColour = toColour(design::scaleColour);
-const QColor invalidInputBase = toColour(design::invalidInputBase);
-
-QString normalInputTip() {
-    return Form1::tr("Please enter the value to convert");
+const design::Placement& placed(std::string_view control) {
+    return *design::findPlacement(control);
 }
 
-QString describeProblem(const std::exception& error) {
+// The list in the order the user meets it: Celsius first, the scale a first number is read in.
+constexpr std::array<std::string_view, 3> scaleEntries{
+    ScaleName(OutputBox::Celsius), ScaleName(OutputBox::Fahrenheit), ScaleName(OutputBox::Kelvin)};
+
+std::string describeProblem(const std::exception& error) {
     if (dynamic_cast<const conversion::ConversionError*>(&error))
-        return Form1::tr("Not a number: enter digits with at most one full stop");
+        return std::string(text::notANumber);
     if (dynamic_cast<const conversion::OverflowError*>(&error))
-        return Form1::tr("Out of range: the number is too large to convert");
-    return Form1::tr("Cannot convert: %1").arg(QString::fromLocal8Bit(error.what()));
-}
-
-QFont textBoxFont() {
-    QFont font(resources::textFontFamily());
-    font.setPixelSize(textBoxFontPixels);
-    return font;
-}
-
-platform::TextBox* makeTextBox(const char* name, const QString& accessibleName,
-                               platform::TextBox::Role role, QWidget* parent) {
-    auto* box = new platform::TextBox(role, parent);
-    box->setObjectName(QLatin1String(name));
-    box->setAccessibleName(accessibleName);
-    box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter); // the font is the window's
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Text, textBoxColour);
-    box->setPalette(palette);
-    return box;
-}
-
-platform::ComboBox* makeScaleBox(QWidget* parent) {
-    auto* scales = new platform::ComboBox(parent);
-    scales->setObjectName(QStringLiteral("Combo1"));
-    scales->setAccessibleName(Form1::tr("Scale"));
-    scales->addItems(
-        {QStringLiteral("Celsius"), QStringLiteral("Fahrenheit"), QStringLiteral("Kelvin")});
-    scales->setCurrentIndex(0);
-    QFont font(resources::textFontFamily());
-    font.setPixelSize(scaleFontPixels);
-    scales->setFont(font);
-    QPalette palette = scales->palette();
-    palette.setColor(QPalette::Text, scaleColour);
-    palette.setColor(QPalette::ButtonText, scaleColour);
-    scales->setPalette(palette);
-    return scales;
+        return std::string(text::outOfRange);
+    return std::string(text::cannotConvert) + error.what();
 }
 
 } // namespace
 
-Form1::Form1(platform::WindowHolder<Form2>& about)
-    : FormWindow(QSize(toPixels(clientWidthTwips), toPixels(clientHeightTwips)),
-                 QString::fromLatin1(resources::picture::background), textBoxFont())
-    , m_about(about)
-    , m_messages(new platform::MessageBoxes(this))
-    , m_image3(new platform::Picture(QString::fromLatin1(resources::picture::titleBanner),
-                                     platform::Picture::Role::Decoration, this))
-    , m_image4(new platform::Picture(QString::fromLatin1(resources::picture::aboutBanner),
-                                     platform::Picture::Role::Button, this))
-    , m_image1(new platform::Picture(QString::fromLatin1(resources::picture::closeButton),
-                                     platform::Picture::Role::Button, this))
-    , m_text1(
-          makeTextBox("Text1", tr("Temperature to convert"), platform::TextBox::Role::Input, this))
-    , m_text2(makeTextBox("Text2", tr("Fahrenheit"), platform::TextBox::Role::Output, this))
-    , m_text3(makeTextBox("Text3", tr("Celsius"), platform::TextBox::Role::Output, this))
-    , m_combo1(makeScaleBox(this))
-    , m_text4(makeTextBox("Text4", tr("Kelvin"), platform::TextBox::Role::Output, this)) {
-    const QString title = tr("Velmora Temperature Converter");
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(title);
-    setWindowIcon(resources::windowIcon());
+Form1::Form1(platform::Runtime& runtime, std::function<void()> unloaded, Form2& about)
+    : Form(runtime, std::move(unloaded))
+    , m_about(about) {}
 
-    m_image3->setObjectName(QStringLiteral("Image3"));
-    m_image3->setAccessibleName(title);
-    m_image4->setObjectName(QStringLiteral("Image4"));
-    m_image4->setAccessibleName(tr("About"));
-    m_image1->setObjectName(QStringLiteral("Image1"));
-    m_image1->setAccessibleName(tr("Close"));
+platform::WindowSpec Form1::design() const {
+    return {.title = text::title,
+            .width = design::toPixels(design::mainClientWidthTwips),
+            .height = design::toPixels(design::mainClientHeightTwips),
+            .background = design::pictures::background};
+}
 
-    m_text1->setToolTip(normalInputTip());
-    m_text1->setAccessibleDescription(normalInputTip());
-    platform::InputFilter::install(
-        *m_text1, isAcceptedCode, [this](int& keyAscii) { Text1_KeyPress(keyAscii); },
-        maxInputLength, [this] { Text1_TooLong(); });
+void Form1::build(platform::Window& window) {
+    // In tab order; the pictures from the bottom of their stacking order up.
+    m_text1 = &window.addTextBox({.place = placed("Text1"),
+                                  .accessibleName = text::inputName,
+                                  .tip = text::inputTip,
+                                  .maxLength = input::maxLength});
+    const auto output = [&window](std::string_view control, OutputBox box) {
+        return &window.addTextBox(
+            {.place = placed(control), .accessibleName = ScaleName(box), .readOnly = true});
+    };
+    m_text2 = output("Text2", OutputBox::Fahrenheit);
+    m_text3 = output("Text3", OutputBox::Celsius);
+    m_combo1 = &window.addComboBox({.place = placed("Combo1"),
+                                    .accessibleName = text::scaleName,
+                                    .entries = scaleEntries,
+                                    .text = scaleEntries.front()});
+    m_text4 = output("Text4", OutputBox::Kelvin);
+    window.addPicture({.place = placed("Image3"),
+                       .picture = design::pictures::titleBanner,
+                       .accessibleName = text::title});
+    platform::Picture& image4 = window.addPicture({.place = placed("Image4"),
+                                                   .picture = design::pictures::aboutBanner,
+                                                   .accessibleName = text::aboutName,
+                                                   .button = true});
+    platform::Picture& image1 = window.addPicture({.place = placed("Image1"),
+                                                   .picture = design::pictures::closeButton,
+                                                   .accessibleName = text::closeName,
+                                                   .button = true});
+    m_tip = text::inputTip;
 
-    // The controls in the order of the layout table, from the top of the stacking order down.
-    const std::array<QWidget*, designLayout.size()> stacked{m_text4, m_combo1, m_text3,  m_text2,
-                                                            m_text1, m_image1, m_image4, m_image3};
-    for (std::size_t i = 0; i < stacked.size(); ++i) {
-        const Placement& place = designLayout[i];
-        QWidget* control = stacked[i];
-        Q_ASSERT(control->objectName() ==
-                 QLatin1String(place.control.data(), qsizetype(place.control.size())));
-        control->setGeometry(toPixels(place.left), toPixels(place.top), toPixels(place.width),
-                             toPixels(place.height));
-        control->lower(); // going down the table leaves the stacking order as listed
+    m_text1->onKeyPress = [this](platform::KeyPress& key) {
+        text1Key(key);
+    };
+    m_text1->onInsert = [this](std::string_view text) {
+        text1Insert(text);
+    };
+    m_text1->onChange = [this] {
+        Text1_Change();
+    };
+    m_combo1->onPick = [this] {
+        Combo1_Click();
+    };
+    image1.onClick = [this](const platform::Click&) {
+        Image1_Click();
+    };
+    image4.onClick = [this](const platform::Click& click) {
+        m_aboutClick = click;
+        Image4_Click();
+    };
+}
+
+void Form1::forget() {
+    m_text1 = m_text2 = m_text3 = m_text4 = nullptr;
+    m_combo1 = nullptr;
+    m_heldRefusal = 0;
+}
+
+void Form1::command(platform::Command command) {
+    // The keyboard's way to About, beside the banner a mouse clicks.
+    if (command == platform::Command::Help) {
+        m_aboutClick = {};
+        Image4_Click();
     }
-
-    setTabOrder(m_text1, m_text2);
-    setTabOrder(m_text2, m_text3);
-    setTabOrder(m_text3, m_combo1);
-    setTabOrder(m_combo1, m_text4);
-    m_text1->setFocus();
-
-    connect(m_text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
-    // activated() comes only from a pick in the list, by mouse, keys or wheel.
-    connect(m_combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
-    connect(m_image1, &platform::Picture::clicked, this, &Form1::Image1_Click);
-    connect(m_image4, &platform::Picture::clicked, this, &Form1::Image4_Click);
-
-    centreOnScreen();
 }
 
-void Form1::Text1_KeyPress(int& keyAscii) {
-    if (isAcceptedCode(keyAscii))
+void Form1::Text1_KeyPress(int& KeyAscii) {
+    if (input::isAcceptedCode(KeyAscii))
         return;
-    m_messages->information(this, tr("Input validation"),
-                            tr(" The character you entered is not allowed in the TextBox"));
-    keyAscii = 0;
+    runtime().messageBox(window(), text::refusedCharacter, text::validationTitle);
+    KeyAscii = 0;
 }
 
-void Form1::Text1_TooLong() {
-    m_messages->information(
-        this, tr("Input validation"),
-        tr(" The text you entered is too long for the TextBox, which takes at most %1 characters")
-            .arg(maxInputLength));
+void Form1::text1Key(platform::KeyPress& key) {
+    // A refused key held down brings its message once, not once for each repeat.
+    if (key.repeat && key.code == m_heldRefusal) {
+        key.code = 0;
+        return;
+    }
+    const int typed = key.code;
+    m_heldRefusal = 0;
+    Text1_KeyPress(key.code);
+    if (key.code != 0 && key.code != input::backspace && !text1Takes(1)) {
+        refuse(text::tooLong);
+        key.code = 0;
+    }
+    if (key.code == 0)
+        m_heldRefusal = typed;
+}
+
+void Form1::text1Insert(std::string_view text) {
+    const input::Judgement judgement = input::judge(text);
+    // Refused whole, however much of it would pass: the box keeps what it held.
+    if (!text1Takes(judgement.length)) {
+        refuse(text::tooLong);
+        return;
+    }
+    if (!judgement.kept.empty())
+        m_text1->insert(judgement.kept);
+    // One message for the whole text, once the box shows what it kept.
+    if (judgement.refused)
+        refuse(text::refusedCharacter);
+}
+
+bool Form1::text1Takes(std::size_t added) const {
+    return m_text1->length() - m_text1->selectedLength() + added <= input::maxLength;
+}
+
+void Form1::refuse(std::string_view message) {
+    runtime().messageBox(window(), message, text::validationTitle);
 }
 
 void Form1::Text1_Change() {
@@ -170,56 +166,43 @@ void Form1::Combo1_Click() {
 }
 
 void Form1::Image1_Click() {
-    close();
+    Unload();
 }
 
 void Form1::Image4_Click() {
-    m_about.show();
+    m_about.ShowFor(m_aboutClick);
 }
 
 void Form1::convert() {
-    const bool completed = platform::guardHandler(
-        [this] { conversion::ConvertInput(*this); },
-        [this](const std::exception& error) { showInputProblem(describeProblem(error)); });
-    if (completed)
-        showInputProblem({});
+    try {
+        conversion::ConvertInput(*this);
+    } catch (const std::exception& error) {
+        showInputProblem(describeProblem(error));
+        return;
+    }
+    showInputProblem({});
 }
 
-void Form1::showInputProblem(const QString& problem) {
-    const bool invalid = !problem.isEmpty();
-    const QString tip = invalid ? problem : normalInputTip();
-    if (m_text1->toolTip() == tip) // each problem has its own tip, so the cue is already right
+void Form1::showInputProblem(std::string_view problem) {
+    const std::string_view tip = problem.empty() ? text::inputTip : problem;
+    if (tip == m_tip) // each problem has a tip of its own, so the cue is already right
         return;
-    m_text1->setToolTip(tip);
-    m_text1->setAccessibleDescription(tip);
-    QPalette palette = m_text1->palette();
-    palette.setColor(QPalette::Base,
-                     invalid ? invalidInputBase : m_text2->palette().color(QPalette::Base));
-    m_text1->setPalette(palette);
+    m_tip = tip;
+    m_text1->setTip(m_tip);
+    m_text1->setMarked(!problem.empty());
 }
 
 std::string Form1::inputText() const {
-    return m_text1->text().toStdString();
+    return m_text1->text();
 }
 
 std::string Form1::scaleName() const {
-    return m_combo1->currentText().toStdString();
+    return m_combo1->text();
 }
 
-void Form1::setOutputText(conversion::OutputBox box, std::string_view text) {
-    platform::TextBox* output = nullptr;
-    switch (box) {
-    case conversion::OutputBox::Fahrenheit:
-        output = m_text2;
-        break;
-    case conversion::OutputBox::Celsius:
-        output = m_text3;
-        break;
-    case conversion::OutputBox::Kelvin:
-        output = m_text4;
-        break;
-    }
-    output->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+void Form1::setOutputText(OutputBox box, std::string_view text) {
+    platform::TextBox* const outputs[] = {m_text2, m_text3, m_text4};
+    outputs[static_cast<int>(box)]->setText(text);
 }
 
 } // namespace ui

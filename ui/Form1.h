@@ -2,64 +2,59 @@
 #pragma once
 
 #include "conversion/convert_input.h"
-#include "platform/FormWindow.h"
-#include "platform/WindowHolder.h"
+#include "ui/Form.h"
 #include "ui/Form2.h"
 
-#include <exception>
-
-namespace platform {
-class ComboBox;
-class MessageBoxes;
-class Picture;
-class TextBox;
-} // namespace platform
+#include <string>
 
 namespace ui {
 
 // The main window: a temperature typed into Text1 in the scale named by Combo1 is shown in
 // Fahrenheit (Text2), Celsius (Text3) and Kelvin (Text4) as the user types.
-class Form1 : public platform::FormWindow, private conversion::ConverterView {
-    Q_OBJECT
+class Form1 : public Form, private conversion::ConverterView {
 public:
-    // about is the holder of the one About window, which Image4 shows.
-    explicit Form1(platform::WindowHolder<Form2>& about);
+    // about is the one About window, which Image4 and F1 show.
+    Form1(platform::Runtime& runtime, std::function<void()> unloaded, Form2& about);
 
-    // The longest input Text1 takes. No temperature needs a tenth of it: every double can be
-    // spelt in about 1,100 characters (309 integer digits, or 323 zeros after the full stop and
-    // the 767 digits that can decide a rounding). A text box lays out and paints its whole line
-    // at every blink of the cursor, so without a limit a pasted log keeps the program busy; at
-    // this length the cost is small.
-    static constexpr qsizetype maxInputLength = 50'000;
+private:
+    platform::WindowSpec design() const override;
+    void build(platform::Window& window) override;
+    void forget() override;
+    void command(platform::Command command) override;
 
-private slots:
-    void Text1_KeyPress(int& keyAscii);
-    void Text1_TooLong();
+    void Text1_KeyPress(int& KeyAscii);
     void Text1_Change();
     void Combo1_Click();
     void Image1_Click();
     void Image4_Click();
 
-private:
+    // Around Text1_KeyPress: a held refused key, and the length limit.
+    void text1Key(platform::KeyPress& key);
+    // Text that arrives in Text1 other than by typing: each character is judged as a typed one
+    // would be, with one message for the whole text.
+    void text1Insert(std::string_view text);
+    bool text1Takes(std::size_t added) const;
+    void refuse(std::string_view message);
+
     // ConverterView
     std::string inputText() const override;
     std::string scaleName() const override;
     void setOutputText(conversion::OutputBox box, std::string_view text) override;
 
-    // Runs ConvertInput; a failure is shown on Text1 instead of leaving the handler.
+    // Runs ConvertInput; a failure is shown on Text1 instead of ending the handler.
     void convert();
-    void showInputProblem(const QString& problem);
+    void showInputProblem(std::string_view problem);
 
-    platform::WindowHolder<Form2>& m_about;
-    platform::MessageBoxes* m_messages;
-    platform::Picture* m_image3;
-    platform::Picture* m_image4;
-    platform::Picture* m_image1;
-    platform::TextBox* m_text1;
-    platform::TextBox* m_text2;
-    platform::TextBox* m_text3;
-    platform::ComboBox* m_combo1;
-    platform::TextBox* m_text4;
+    Form2& m_about;
+    // The controls while the window is loaded.
+    platform::TextBox* m_text1 = nullptr;
+    platform::TextBox* m_text2 = nullptr;
+    platform::TextBox* m_text3 = nullptr;
+    platform::ComboBox* m_combo1 = nullptr;
+    platform::TextBox* m_text4 = nullptr;
+    std::string m_tip;            // Text1's tip as shown
+    int m_heldRefusal = 0;        // the refused character, while its key repeats
+    platform::Click m_aboutClick; // the click on Image4 being handled
 };
 
 } // namespace ui

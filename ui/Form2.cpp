@@ -2,41 +2,70 @@
 #include "ui/Form2.h"
 
 #include "design/layout.h"
-#include "resources/about_card.h"
-#include "resources/resources.h"
+#include "ui/Texts.h"
 
-#include <QStringList>
+#include <cstdlib>
+#include <utility>
 
 namespace ui {
 
 namespace {
-constexpr QSize clientSize(design::aboutClientWidth, design::aboutClientHeight);
 
-// What the card says, read out in place of the picture: one sentence a line.
-QString cardText() {
-    namespace card = resources::aboutCard;
-    QStringList lines{QString::fromUtf8(card::title.data(), card::title.size()),
-                      QString::fromUtf8(card::version.data(), card::version.size())};
-    for (std::string_view line : card::credits)
-        lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-    return lines.join(QStringLiteral(". ")) + QLatin1Char('.');
+// What the card says, one sentence a line.
+std::string cardText() {
+    std::string text = std::string(text::title) + ". " + std::string(text::cardVersion);
+    for (std::string_view line : text::cardCredits)
+        text.append(". ").append(line);
+    return text + ".";
 }
+
 } // namespace
 
-Form2::Form2()
-    : FormWindow(clientSize, QString::fromLatin1(resources::picture::aboutCard)) {
-    setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("Form2"));
-    setWindowIcon(resources::windowIcon());
-    setAccessibleName(tr("About Velmora Temperature Converter"));
-    setAccessibleDescription(cardText());
-    connect(this, &FormWindow::clicked, this, &Form2::Form_Click);
-    setDismissible(true); // Escape, or a screen reader's press, closes it as a click does
-    centreOnScreen();
+Form2::Form2(platform::Runtime& runtime, std::function<void()> unloaded)
+    : Form(runtime, std::move(unloaded))
+    , m_name(std::string(text::aboutName) + " " + std::string(text::title))
+    , m_description(cardText()) {}
+
+platform::WindowSpec Form2::design() const {
+    return {.title = text::aboutTitle,
+            .width = design::aboutClientWidth,
+            .height = design::aboutClientHeight,
+            .background = design::pictures::aboutCard,
+            .accessibleName = m_name,
+            .description = m_description,
+            .escapeDismisses = true,
+            .pressable = true};
+}
+
+void Form2::ShowFor(const platform::Click& click) {
+    m_openingPress = click.press;
+    Show();
+}
+
+void Form2::build(platform::Window& window) {
+    window.onClick = [this](const platform::Click& click) {
+        if (!isRestOfOpeningDoubleClick(click))
+            Form_Click();
+    };
+}
+
+bool Form2::isRestOfOpeningDoubleClick(const platform::Click& click) {
+    const std::optional<platform::Click::Press> opening = std::exchange(m_openingPress, {});
+    if (!opening || !click.press)
+        return false;
+    const platform::DoubleClick limits = runtime().doubleClick();
+    return click.press->time - opening->time <= limits.interval &&
+           std::abs(click.press->x - opening->x) <= limits.distance &&
+           std::abs(click.press->y - opening->y) <= limits.distance;
+}
+
+void Form2::command(platform::Command command) {
+    if (command == platform::Command::Dismiss)
+        Form_Click();
 }
 
 void Form2::Form_Click() {
-    close();
+    Unload();
 }
 
 } // namespace ui

@@ -5,7 +5,7 @@
 #include "design/pictures.h"
 #include "ico_writer.h"
 #include "icon_painter.h"
-#include "platform/RawPicture.h"
+#include "resources/RawPicture.h"
 
 #include <QDir>
 #include <QImageWriter>
@@ -71,8 +71,8 @@ QStringList ArtworkGenerator::writeAll(const QString& directory, QString* error)
     // The same pixels, raw, for the program to show without decoding them.
     const auto writeRaw = [&](const QImage& image, const QString& stem) {
         const QString name =
-            QStringLiteral("%1.%2").arg(stem, QLatin1String(platform::rawpicture::extension));
-        if (!saveBytes(platform::rawpicture::encode(image), root.filePath(name), error))
+            QStringLiteral("%1.%2").arg(stem, QLatin1String(resources::rawpicture::extension));
+        if (!saveBytes(resources::rawpicture::encode(image), root.filePath(name), error))
             return false;
         written.append(name);
         return true;

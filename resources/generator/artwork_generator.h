@@ -6,7 +6,7 @@
 
 // Writes every picture of the program into a directory: pictures/*.png (each with its @2x
 // sibling), icons/velmora-<size>.png and icons/velmora.ico, and beside each 1x picture and window
-// icon size its raw pixels (*.pixels, platform/RawPicture.h) for the program to embed.
+// icon size its raw pixels (*.pixels, resources/RawPicture.h) for the program to embed.
 class ArtworkGenerator {
 public:
     explicit ArtworkGenerator(QString fontFamily);

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "artwork_painter.h"
 
+#include "conversion/convert_input.h"
 #include "design/layout.h"
 #include "design/pictures.h"
-#include "resources/about_card.h"
+#include "ui/Texts.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>
@@ -70,7 +71,10 @@ QString fromView(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-namespace aboutCard = resources::aboutCard;
+// A row's caption: the scale's name, as the scale selector spells it.
+QString caption(conversion::OutputBox box) {
+    return fromView(conversion::ScaleName(box)) + QLatin1Char(':');
+}
 
 } // namespace
 
@@ -149,13 +153,15 @@ QImage ArtworkPainter::background(int scale) const {
     // Row captions, each centred on the row of its box.
     constexpr qreal captionLeft = 78;
     const QFont captionFont = font(22);
-    drawCaption(painter, captionFont, QStringLiteral("Fahrenheit:"), captionLeft,
+    drawCaption(painter, captionFont, caption(conversion::OutputBox::Fahrenheit), captionLeft,
                 rowMiddle("Text2"));
-    drawCaption(painter, captionFont, QStringLiteral("Celsius:"), captionLeft, rowMiddle("Text3"));
-    drawCaption(painter, captionFont, QStringLiteral("Kelvin:"), captionLeft, rowMiddle("Text4"));
+    drawCaption(painter, captionFont, caption(conversion::OutputBox::Celsius), captionLeft,
+                rowMiddle("Text3"));
+    drawCaption(painter, captionFont, caption(conversion::OutputBox::Kelvin), captionLeft,
+                rowMiddle("Text4"));
 
     // "Converter" and an arrow that ends just short of the input box.
-    const QString converter = QStringLiteral("Converter");
+    const QString converter = fromView(ui::text::converterCaption);
     constexpr qreal firstRow = rowMiddle("Text1");
     drawCaption(painter, captionFont, converter, captionLeft, firstRow);
     const qreal arrowStart =
@@ -244,15 +250,14 @@ QImage ArtworkPainter::titleBanner(int scale) const {
     constexpr int width = pictures::titleBanner.width;
     constexpr int height = pictures::titleBanner.height;
     constexpr qreal centre = kTitleBannerOverhang + kWindowWidth / 2;
-    return glossyBar(width, scale, kAmber, centre, height,
-                     QStringLiteral("Velmora Temperature Converter"), height / 2.0);
+    return glossyBar(width, scale, kAmber, centre, height, fromView(ui::text::title), height / 2.0);
 }
 
 QImage ArtworkPainter::aboutBanner(int scale) const {
     constexpr int width = pictures::aboutBanner.width;
     constexpr qreal centre = kAboutBannerOverhang + kWindowWidth / 2;
     return glossyBar(width, scale, kGlowRed, centre, kAboutBannerShown * 0.6,
-                     QStringLiteral("About"), kAboutBannerShown / 2.0);
+                     fromView(ui::text::aboutName), kAboutBannerShown / 2.0);
 }
 
 QImage ArtworkPainter::closeButton(int scale) const {
@@ -296,8 +301,8 @@ QImage ArtworkPainter::aboutCard(int scale) const {
     painter.fillRect(QRectF(0, 0, width, height), glow);
 
     const qreal centreX = width / 2.0;
-    drawLettering(painter, font(32), fromView(aboutCard::title), QPointF(centreX, 48));
-    drawLettering(painter, font(22), fromView(aboutCard::version), QPointF(centreX, 86));
+    drawLettering(painter, font(32), fromView(ui::text::title), QPointF(centreX, 48));
+    drawLettering(painter, font(22), fromView(ui::text::cardVersion), QPointF(centreX, 86));
 
     // A short rule between the title and the credits.
     QLinearGradient rule(centreX - 120, 0, centreX + 120, 0);
@@ -310,9 +315,9 @@ QImage ArtworkPainter::aboutCard(int scale) const {
     constexpr qreal firstLine = 148;
     constexpr qreal lineStep = 32;
     // The last line's descenders end well above the edge of what shows.
-    static_assert(firstLine + (aboutCard::credits.size() - 1) * lineStep + 20 < shown);
+    static_assert(firstLine + (ui::text::cardCredits.size() - 1) * lineStep + 20 < shown);
     qreal baseline = firstLine;
-    for (std::string_view line : aboutCard::credits) {
+    for (std::string_view line : ui::text::cardCredits) {
         drawLettering(painter, credits, fromView(line), QPointF(centreX, baseline));
         baseline += lineStep;
     }

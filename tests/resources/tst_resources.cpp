@@ -2,7 +2,7 @@
 // Links only velmora::resources, as the program does, so it also proves that the embedded files
 // reach an executable through the static library.
 #include "design/layout.h"
-#include "platform/RawPicture.h"
+#include "resources/RawPicture.h"
 #include "resources/resources.h"
 
 #include <QFile>
@@ -27,7 +27,7 @@ QImage rawPicture(const QString& path) {
     const QResource resource(path);
     if (resource.compressionAlgorithm() != QResource::NoCompression)
         return {};
-    return platform::rawpicture::wrap(resource.data(), resource.size());
+    return resources::rawpicture::wrap(resource.data(), resource.size());
 }
 
 QString artworkFile(const QString& name) {
@@ -148,15 +148,15 @@ void TestResources::rawPictureRefusesDamagedBytes() {
     QFETCH(int, value);
     const QResource resource(QString::fromLatin1(resources::picture::closeButton)); // 22 x 18
     QByteArray bytes(reinterpret_cast<const char*>(resource.data()), resource.size());
-    QVERIFY(
-        !platform::rawpicture::wrap(reinterpret_cast<const uchar*>(bytes.constData()), bytes.size())
-             .isNull());
+    QVERIFY(!resources::rawpicture::wrap(reinterpret_cast<const uchar*>(bytes.constData()),
+                                         bytes.size())
+                 .isNull());
     if (offset < 0)
         bytes.chop(1);
     else
         bytes[offset] = char(value);
     QVERIFY(
-        platform::rawpicture::wrap(reinterpret_cast<const uchar*>(bytes.constData()), bytes.size())
+        resources::rawpicture::wrap(reinterpret_cast<const uchar*>(bytes.constData()), bytes.size())
             .isNull());
 }
 

@@ -1,0 +1,253 @@
+// SPDX-License-Identifier: MIT
+#include "platform/qt/Accessibility.h"
+
+#include "platform/qt/FormWindow.h"
+#include "platform/qt/Picture.h"
+
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+namespace platform::qt {
+
+namespace {
+
+class PictureAccessible : public QAccessibleWidget {
+public:
+    explicit PictureAccessible(Picture* picture)
+        : QAccessibleWidget(picture,
+                            picture->isButton() ? QAccessible::PushButton : QAccessible::Graphic) {}
+
+    QStringList actionNames() const override {
+        return picture()->isButton() ? QStringList{pressAction()} : QStringList{};
+    }
+    void doAction(const QString& actionName) override {
+        if (actionName == pressAction())
+            picture()->press();
+    }
+    // Only the part that shows: the banners overhang the window.
+    QRect rect() const override {
+        const QWidget* window = picture()->window();
+        const QRect place = picture()->geometry();
+        const Rect shown = visiblePart({place.x(), place.y(), place.width(), place.height()},
+                                       window->width(), window->height());
+        return QRect(window->mapToGlobal(QPoint(shown.left, shown.top)),
+                     QSize(shown.width, shown.height));
+    }
+
+private:
+    Picture* picture() const { return static_cast<Picture*>(widget()); }
+};
+
+// The combo box, its list and its text field, named by its accessible name.
+class NamedComboAccessible : public QAccessibleWidget {
+public:
+    explicit NamedComboAccessible(QComboBox* combo)
+        : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Value)
+            return combo()->currentText();
+        return QAccessibleWidget::text(kind);
+    }
+    int childCount() const override { return combo()->lineEdit() ? 2 : 1; }
+    QAccessibleInterface* child(int index) const override {
+        if (index == 0)
+            return QAccessible::queryAccessibleInterface(combo()->view());
+        if (index == 1 && combo()->lineEdit())
+            return QAccessible::queryAccessibleInterface(combo()->lineEdit());
+        return nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        if (child && child->object() == combo()->view())
+            return 0;
+        if (child && combo()->lineEdit() && child->object() == combo()->lineEdit())
+            return 1;
+        return -1;
+    }
+    QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+    void doAction(const QString& actionName) override {
+        if (actionName != showMenuAction() && actionName != pressAction())
+            return;
+        if (combo()->view()->isVisible())
+            combo()->hidePopup();
+        else
+            combo()->showPopup();
+    }
+
+private:
+    QComboBox* combo() const { return static_cast<QComboBox*>(widget()); }
+};
+
+// A frameless window; one that the user may dismiss with a click offers that as its press action,
+// since a screen reader cannot click it and may not know its shortcut.
+class WindowAccessible : public QAccessibleWidget {
+public:
+    explicit WindowAccessible(FormWindow* window)
+        : QAccessibleWidget(window, QAccessible::Window) {}
+
+    QStringList actionNames() const override {
+        return formWindow()->isPressable() ? QStringList{pressAction()} : QStringList{};
+    }
+    void doAction(const QString& actionName) override {
+        if (actionName == pressAction())
+            formWindow()->press();
+    }
+
+private:
+    FormWindow* formWindow() const { return static_cast<FormWindow*>(widget()); }
+};
+
+// A single-line text box. Qt 6.4's own interface for QLineEdit reports a read-only box as
+// editable too and offers it the editable-text interface, so screen readers announce the output
+// boxes as fields to type into. This one reports either state, offers editing only where the user
+// may edit, and names a combo box's text field after its combo box. Edits made through it go
+// through the box's validator, like a paste.
+class TextBoxAccessible : public QAccessibleWidget,
+                          public QAccessibleTextInterface,
+                          public QAccessibleEditableTextInterface {
+public:
+    explicit TextBoxAccessible(QLineEdit* box)
+        : QAccessibleWidget(box, QAccessible::EditableText) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        if (type == QAccessible::EditableTextInterface && !box()->isReadOnly())
+            return static_cast<QAccessibleEditableTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = box()->isReadOnly();
+        state.editable = !state.readOnly;
+        state.selectableText = true;
+        state.selected = box()->hasSelectedText();
+        state.hasPopup = box()->contextMenuPolicy() != Qt::NoContextMenu &&
+                         box()->contextMenuPolicy() != Qt::PreventContextMenu;
+        return state;
+    }
+
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Value)
+            return box()->text();
+        if (kind == QAccessible::Name && box()->accessibleName().isEmpty()) {
+            auto* combo = qobject_cast<QComboBox*>(box()->parentWidget());
+            if (combo && combo->lineEdit() == box())
+                return combo->accessibleName();
+        }
+        return QAccessibleWidget::text(kind);
+    }
+    void setText(QAccessible::Text kind, const QString& text) override {
+        if (kind == QAccessible::Value)
+            replaceText(0, characterCount(), text);
+        else
+            QAccessibleWidget::setText(kind, text);
+    }
+
+    // QAccessibleTextInterface
+    void selection(int selectionIndex, int* startOffset, int* endOffset) const override {
+        *startOffset = *endOffset = 0;
+        if (selectionIndex == 0 && box()->hasSelectedText()) {
+            *startOffset = box()->selectionStart();
+            *endOffset = box()->selectionEnd();
+        }
+    }
+    int selectionCount() const override { return box()->hasSelectedText() ? 1 : 0; }
+    void addSelection(int startOffset, int endOffset) override {
+        setSelection(0, startOffset, endOffset);
+    }
+    void removeSelection(int selectionIndex) override {
+        if (selectionIndex == 0)
+            box()->deselect();
+    }
+    void setSelection(int selectionIndex, int startOffset, int endOffset) override {
+        if (selectionIndex == 0)
+            box()->setSelection(startOffset, endOffset - startOffset);
+    }
+    int cursorPosition() const override { return box()->cursorPosition(); }
+    void setCursorPosition(int position) override { box()->setCursorPosition(position); }
+    QString text(int startOffset, int endOffset) const override {
+        if (startOffset > endOffset)
+            return {};
+        return box()->text().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return static_cast<int>(box()->text().size()); }
+    // The box does not say where it drew a character; this assumes the text drawn from the
+    // start of the contents, as it is unless a long text has been scrolled.
+    QRect characterRect(int offset) const override {
+        const QString text = box()->text();
+        if (offset < 0 || offset >= text.size())
+            return {};
+        QStyleOptionFrame option;
+        option.initFrom(box());
+        const QRect contents = box()
+                                   ->style()
+                                   ->subElementRect(QStyle::SE_LineEditContents, &option, box())
+                                   .marginsRemoved(box()->textMargins());
+        const QFontMetrics metrics(box()->font());
+        const int left = contents.left() + 2 + metrics.horizontalAdvance(text.left(offset));
+        const int top = contents.top() + (contents.height() - metrics.height()) / 2;
+        const QRect local(left, top, metrics.horizontalAdvance(text.at(offset)), metrics.height());
+        return QRect(box()->mapToGlobal(local.topLeft()), local.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override {
+        const QPoint local = box()->mapFromGlobal(point);
+        return box()->rect().contains(local) ? box()->cursorPositionAt(local) : -1;
+    }
+    void scrollToSubstring(int startIndex, int endIndex) override {
+        box()->setCursorPosition(endIndex);
+        box()->setCursorPosition(startIndex);
+    }
+    QString attributes(int offset, int* startOffset, int* endOffset) const override {
+        Q_UNUSED(offset);
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return {};
+    }
+
+    // QAccessibleEditableTextInterface, offered only while the box is not read-only.
+    void deleteText(int startOffset, int endOffset) override {
+        replaceText(startOffset, endOffset, QString());
+    }
+    void insertText(int offset, const QString& text) override { replaceText(offset, offset, text); }
+    void replaceText(int startOffset, int endOffset, const QString& text) override {
+        if (box()->isReadOnly() || startOffset < 0 || endOffset < startOffset ||
+            endOffset > characterCount())
+            return;
+        box()->setSelection(startOffset, endOffset - startOffset);
+        box()->insert(text); // through the validator, as typed or pasted text is
+    }
+
+private:
+    QLineEdit* box() const { return static_cast<QLineEdit*>(widget()); }
+};
+
+// Asked once for each class of the object's hierarchy, most derived first: the first answer for
+// an object decides. Interfaces made here are owned by Qt's accessibility cache.
+QAccessibleInterface* accessibleFactory(const QString&, QObject* object) {
+    if (auto* picture = qobject_cast<Picture*>(object))
+        return new PictureAccessible(picture);
+    if (auto* window = qobject_cast<FormWindow*>(object))
+        return new WindowAccessible(window);
+    if (auto* combo = qobject_cast<QComboBox*>(object); combo && !combo->accessibleName().isEmpty())
+        return new NamedComboAccessible(combo);
+    if (auto* box = qobject_cast<QLineEdit*>(object))
+        return new TextBoxAccessible(box);
+    return nullptr;
+}
+
+} // namespace
+
+void installAccessibility() {
+    static const bool installed = (QAccessible::installFactory(&accessibleFactory), true);
+    Q_UNUSED(installed);
+}
+
+} // namespace platform::qt

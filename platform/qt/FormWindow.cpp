@@ -1,0 +1,181 @@
+// SPDX-License-Identifier: MIT
+#include "platform/qt/FormWindow.h"
+
+#include "platform/qt/ComboBox.h"
+#include "platform/qt/Picture.h"
+#include "platform/qt/PressOf.h"
+#include "platform/qt/Text.h"
+#include "platform/qt/TextBox.h"
+#include "resources/resources.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QShortcut>
+#include <QWindow>
+
+namespace platform::qt {
+
+FormWindow::FormWindow(const WindowSpec& spec)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
+    , m_background(QString::fromLatin1(resources::picture::pathOf(spec.background).text))
+    , m_name(spec.accessibleName.empty() ? spec.title : spec.accessibleName)
+    , m_pressable(spec.pressable) {
+    setObjectName(toQString(spec.title));
+    setWindowTitle(toQString(spec.title));
+    setWindowIcon(resources::windowIcon());
+    setAccessibleName(toQString(m_name));
+    setAccessibleDescription(toQString(spec.description));
+    setFixedSize(spec.width, spec.height);
+    // Where the picture leaves a gap, the platform's default window colour shows.
+    setAutoFillBackground(true);
+    // The controls inherit the text boxes' font, set before any of them is made, so that none
+    // starts out with the default font (each font costs a font engine at start).
+    QFont font(resources::textFontFamily());
+    font.setPixelSize(design::textBoxFontPixels);
+    setFont(font);
+
+    addShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), Command::Close);
+    addShortcut(QKeySequence(Qt::Key_F1), Command::Help);
+    if (spec.escapeDismisses)
+        addShortcut(QKeySequence(Qt::Key_Escape), Command::Dismiss);
+}
+
+void FormWindow::addShortcut(const QKeySequence& keys, Command command) {
+    auto* shortcut = new QShortcut(keys, this); // the window owns it
+    connect(shortcut, &QShortcut::activated, this, [this, command] { this->command(command); });
+}
+
+void FormWindow::command(Command command) {
+    if (isLive() && onCommand)
+        onCommand(command);
+}
+
+void FormWindow::placeControl(QWidget& control, const design::Placement& place) {
+    control.setObjectName(toQString(place.control));
+    control.setGeometry(design::toPixels(place.left), design::toPixels(place.top),
+                        design::toPixels(place.width), design::toPixels(place.height));
+}
+
+platform::TextBox& FormWindow::addTextBox(const TextBoxSpec& spec) {
+    auto* box = new TextBox(spec, *this); // a child: the window owns it
+    placeControl(*box, spec.place);
+    if (!m_firstFocus)
+        m_firstFocus = box;
+    if (!m_lowestBox)
+        m_lowestBox = box;
+    return *box;
+}
+
+platform::ComboBox& FormWindow::addComboBox(const ComboBoxSpec& spec) {
+    auto* combo = new ComboBox(spec, *this);
+    placeControl(*combo, spec.place);
+    if (!m_firstFocus)
+        m_firstFocus = combo;
+    if (!m_lowestBox)
+        m_lowestBox = combo;
+    return *combo;
+}
+
+platform::Picture& FormWindow::addPicture(const PictureSpec& spec) {
+    auto* picture = new Picture(spec, *this);
+    placeControl(*picture, spec.place);
+    // Beneath every box, above the pictures added before it.
+    if (m_lowestBox)
+        picture->stackUnder(m_lowestBox);
+    return *picture;
+}
+
+void FormWindow::show() {
+    if (!m_shown) {
+        m_shown = true;
+        centreOnScreen();
+        if (m_firstFocus)
+            m_firstFocus->setFocus();
+    }
+    // A minimised window stays minimised on show() under some window managers.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    QWidget::show();
+    raise();
+    activateWindow();
+}
+
+void FormWindow::centreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize frame = frameGeometry().size();
+    const auto [left, top] = centredOrigin({area.left(), area.top(), area.width(), area.height()},
+                                           frame.width(), frame.height());
+    move(left, top);
+}
+
+void FormWindow::unload() {
+    m_unloaded = true;
+    hide(); // at once, even from inside a close that is still under way
+    close();
+    deleteLater();
+}
+
+void FormWindow::press() {
+    if (isLive() && m_pressable && onClick)
+        onClick({});
+}
+
+void FormWindow::paintEvent(QPaintEvent*) {
+    if (m_background.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawPixmap(QPoint(0, 0), m_background.forRatio(devicePixelRatioF()));
+}
+
+void FormWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_gesture = Gesture::Pressed;
+    m_pressGlobal = event->globalPosition().toPoint();
+    m_pressWindowPos = pos();
+    m_press = pressOf(*event);
+}
+
+void FormWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (m_gesture == Gesture::None || !(event->buttons() & Qt::LeftButton))
+        return;
+    const QPoint delta = event->globalPosition().toPoint() - m_pressGlobal;
+    if (m_gesture == Gesture::Pressed) {
+        if (delta.manhattanLength() < QApplication::startDragDistance())
+            return;
+        m_gesture = Gesture::Dragging;
+        // Catch up with the pointer first, so that the grabbed point stays under it rather than
+        // slipping by the drag threshold.
+        move(m_pressWindowPos + delta);
+        // The window manager moves the window better (snapping, Wayland); it takes over the mouse.
+        if (QWindow* window = windowHandle(); window && window->startSystemMove()) {
+            m_gesture = Gesture::None;
+            return;
+        }
+    }
+    move(m_pressWindowPos + delta);
+}
+
+void FormWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    const Gesture gesture = std::exchange(m_gesture, Gesture::None);
+    if (gesture == Gesture::Pressed && rect().contains(event->position().toPoint()) && isLive() &&
+        onClick)
+        onClick({m_press});
+}
+
+// The window system's close (the window manager's, or a close() of Qt's own) is a command to the
+// program, which unloads the window; only an unloaded window really closes.
+void FormWindow::closeEvent(QCloseEvent* event) {
+    if (!m_unloaded)
+        command(Command::Close);
+    event->setAccepted(m_unloaded);
+}
+
+} // namespace platform::qt

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "platform/forms.h"
+#include "platform/qt/PictureFile.h"
+
+#include <QPoint>
+#include <QWidget>
+#include <string>
+
+namespace platform::qt {
+
+// A top-level window without a system frame: a fixed client area with a background picture drawn
+// from the top-left corner and clipped. Since there is no title bar, a drag on the window's own
+// surface moves it, and Alt+F4 is its close command even where no window manager offers one.
+class FormWindow : public QWidget, public platform::Window {
+    Q_OBJECT
+public:
+    explicit FormWindow(const WindowSpec& spec);
+
+    platform::TextBox& addTextBox(const TextBoxSpec& spec) override;
+    platform::ComboBox& addComboBox(const ComboBoxSpec& spec) override;
+    platform::Picture& addPicture(const PictureSpec& spec) override;
+    void show() override;
+
+    // Takes the window off the screen for good: from now on it delivers no event, and it is
+    // deleted once the event loop is back.
+    void unload();
+    // Whether its events may still reach the program.
+    bool isLive() const { return !m_unloaded; }
+
+    const std::string& accessibleNameText() const { return m_name; }
+    bool isPressable() const { return m_pressable; }
+    // A screen reader's press.
+    void press();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    enum class Gesture { None, Pressed, Dragging };
+
+    void addShortcut(const QKeySequence& keys, Command command);
+    void command(Command command);
+    void placeControl(QWidget& control, const design::Placement& place);
+    void centreOnScreen();
+
+    PictureFile m_background;
+    std::string m_name;
+    bool m_pressable;
+    QWidget* m_firstFocus = nullptr; // the first control in tab order, focused at the first show
+    QWidget* m_lowestBox = nullptr;  // pictures go beneath it
+    bool m_shown = false;
+    bool m_unloaded = false;
+    Gesture m_gesture = Gesture::None;
+    QPoint m_pressGlobal;
+    QPoint m_pressWindowPos;
+    Click::Press m_press{};
+};
+
+} // namespace platform::qt

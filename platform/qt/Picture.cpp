@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+#include "platform/qt/Picture.h"
+
+#include "platform/qt/FormWindow.h"
+#include "platform/qt/PressOf.h"
+#include "platform/qt/Text.h"
+#include "resources/resources.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace platform::qt {
+
+Picture::Picture(const PictureSpec& spec, FormWindow& window)
+    : QWidget(&window)
+    , m_window(window)
+    , m_picture(QString::fromLatin1(resources::picture::pathOf(spec.picture).text))
+    , m_button(spec.button) {
+    setAccessibleName(toQString(spec.accessibleName));
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents, !m_button);
+}
+
+void Picture::press() {
+    click({});
+}
+
+void Picture::click(const Click& click) {
+    if (m_button && m_window.isLive() && onClick)
+        onClick(click);
+}
+
+void Picture::paintEvent(QPaintEvent*) {
+    if (m_picture.isNull())
+        return; // a missing picture draws nothing
+    QPainter painter(this);
+    painter.drawPixmap(QPoint(0, 0), m_picture.forRatio(devicePixelRatioF()));
+}
+
+void Picture::mousePressEvent(QMouseEvent* event) {
+    m_pressed = event->button() == Qt::LeftButton;
+    m_press = pressOf(*event);
+}
+
+void Picture::mouseReleaseEvent(QMouseEvent* event) {
+    const bool wasPressed = std::exchange(m_pressed, false);
+    if (wasPressed && event->button() == Qt::LeftButton &&
+        rect().contains(event->position().toPoint()))
+        click({m_press});
+}
+
+} // namespace platform::qt

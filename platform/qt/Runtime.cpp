@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: MIT
+#include "platform/qt/Runtime.h"
+
+#include "platform/qt/Accessibility.h"
+#include "platform/qt/FormWindow.h"
+#include "platform/qt/StartupGuard.h"
+#include "platform/qt/Text.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QStyleHints>
+#include <algorithm>
+
+namespace platform::qt {
+
+namespace {
+
+// A key that was already held when the box came up repeats into it; the repeat must not close
+// the box, or a held key would show and close boxes in turn. Only a fresh press answers it.
+class RepeatEater : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease ||
+                         event->type() == QEvent::ShortcutOverride;
+        return key && static_cast<QKeyEvent*>(event)->isAutoRepeat();
+    }
+};
+
+} // namespace
+
+Runtime::Runtime(const char* programName)
+    : m_arguments{const_cast<char*>(programName), nullptr} {
+    if (!QApplication::instance()) {
+        const StartupGuard guard;
+        m_application = std::make_unique<QApplication>(m_argumentCount, m_arguments);
+        QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+        // Ties the windows to the desktop entry.
+        QApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID));
+    }
+    // The program decides when it ends: when its last window is unloaded.
+    QApplication::setQuitOnLastWindowClosed(false);
+    installAccessibility(); // before the first window, which it describes
+}
+
+Runtime::~Runtime() {
+    m_windows.clear();
+    for (const QPointer<FormWindow>& window : m_unloaded)
+        delete window.data();
+}
+
+Window& Runtime::load(const WindowSpec& spec) {
+    return *m_windows.emplace_back(std::make_unique<FormWindow>(spec));
+}
+
+void Runtime::unload(Window& window) {
+    const auto owned = std::find_if(m_windows.begin(), m_windows.end(),
+                                    [&](const auto& loaded) { return loaded.get() == &window; });
+    if (owned == m_windows.end())
+        return;
+    // The window may be in one of its own handlers: it goes from the screen now and is deleted
+    // by Qt once the handler has returned.
+    FormWindow* form = owned->release();
+    m_windows.erase(owned);
+    std::erase_if(m_unloaded, [](const QPointer<FormWindow>& gone) { return gone.isNull(); });
+    m_unloaded.emplace_back(form);
+    form->unload();
+}
+
+void Runtime::messageBox(Window& owner, std::string_view text, std::string_view title) {
+    QMessageBox box(QMessageBox::Information, toQString(title), toQString(text), QMessageBox::Ok,
+                    static_cast<FormWindow*>(&owner));
+    box.setTextFormat(Qt::PlainText);
+    RepeatEater repeats;
+    for (QWidget* widget : box.findChildren<QWidget*>())
+        widget->installEventFilter(&repeats);
+    box.installEventFilter(&repeats);
+    // Not every platform gives the activation back when a modal box goes (the offscreen one does
+    // not), so the user goes on where they were only if the box hands it back itself.
+    const QPointer<QWidget> focus = QApplication::focusWidget();
+    box.exec();
+    if (focus) {
+        focus->activateWindow();
+        focus->setFocus(Qt::ActiveWindowFocusReason);
+    }
+}
+
+DoubleClick Runtime::doubleClick() const {
+    const QStyleHints* hints = QGuiApplication::styleHints();
+    return {static_cast<std::uint32_t>(hints->mouseDoubleClickInterval()),
+            hints->mouseDoubleClickDistance()};
+}
+
+int Runtime::run() {
+    if (m_quit)
+        return 0;
+    return QApplication::exec();
+}
+
+void Runtime::quit() {
+    m_quit = true;
+    QCoreApplication::quit();
+}
+
+} // namespace platform::qt

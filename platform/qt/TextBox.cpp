@@ -1,0 +1,208 @@
+// SPDX-License-Identifier: MIT
+#include "platform/qt/TextBox.h"
+
+#include "platform/qt/FormWindow.h"
+#include "platform/qt/Text.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QValidator>
+#include <algorithm>
+#include <limits>
+
+namespace platform::qt {
+
+namespace {
+
+// Qt on X11 reports the Delete key with this text; it is an editing key, not a typed character.
+constexpr QChar deleteKeyText(0x7f);
+
+bool typesCharacter(const QKeyEvent& key) {
+    if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab)
+        return false; // moves the focus
+    return !key.text().isEmpty() && key.text() != QString(deleteKeyText);
+}
+
+QColor toColour(design::Rgb rgb) {
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
+
+} // namespace
+
+class TextBox::Catcher : public QValidator {
+public:
+    explicit Catcher(TextBox& box)
+        : QValidator(&box)
+        , m_box(box) {}
+    State validate(QString& input, int&) const override {
+        return m_box.admits(input) ? Acceptable : Invalid;
+    }
+
+private:
+    TextBox& m_box;
+};
+
+TextBox::TextBox(const TextBoxSpec& spec, FormWindow& window)
+    : QLineEdit(&window)
+    , m_window(window) {
+    setAccessibleName(toQString(spec.accessibleName));
+    setToolTip(toQString(spec.tip));
+    setAccessibleDescription(toQString(spec.tip));
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter); // the font is the window's
+    QPalette colours = palette();
+    colours.setColor(QPalette::Text, toColour(design::textBoxColour));
+    setPalette(colours);
+    // Qt 6.4 keeps a read-only QLineEdit in the focus chain with its text selectable; only its
+    // editing is refused.
+    setReadOnly(spec.readOnly);
+    // One past the limit: Qt cuts a huge paste cheaply (and keeps no undo step a character), and
+    // whatever does not fit still reaches onInsert as a text that is too long.
+    setMaxLength(spec.maxLength > 0 && spec.maxLength < std::numeric_limits<int>::max()
+                     ? static_cast<int>(spec.maxLength + 1)
+                     : std::numeric_limits<int>::max());
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (m_window.isLive() && onChange)
+            onChange();
+    });
+    if (spec.readOnly)
+        return;
+    // An input method's commit reports the new cursor before the validator sees the new text,
+    // so the text is taken only once it has been judged.
+    const auto rememberText = [this] {
+        m_before = QLineEdit::text();
+        rememberPlace();
+    };
+    rememberText();
+    connect(this, &QLineEdit::textChanged, this, rememberText);
+    connect(this, &QLineEdit::cursorPositionChanged, this, &TextBox::rememberPlace);
+    connect(this, &QLineEdit::selectionChanged, this, &TextBox::rememberPlace);
+    setValidator(new Catcher(*this)); // the box owns it
+}
+
+std::string TextBox::text() const {
+    return toStd(QLineEdit::text());
+}
+
+void TextBox::setText(std::string_view text) {
+    m_applying = true;
+    QLineEdit::setText(toQString(text));
+    m_applying = false;
+}
+
+std::size_t TextBox::length() const {
+    return static_cast<std::size_t>(QLineEdit::text().size());
+}
+
+std::size_t TextBox::selectedLength() const {
+    return static_cast<std::size_t>(selectionLength());
+}
+
+void TextBox::insert(std::string_view text) {
+    m_applying = true;
+    QLineEdit::insert(toQString(text));
+    m_applying = false;
+}
+
+void TextBox::setTip(std::string_view tip) {
+    // The description carries the tip to a screen reader; Qt announces its change.
+    setToolTip(toQString(tip));
+    setAccessibleDescription(toQString(tip));
+}
+
+void TextBox::setMarked(bool marked) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, marked ? toColour(design::invalidInputBase)
+                                            : QApplication::palette(this).color(QPalette::Base));
+    setPalette(colours);
+}
+
+void TextBox::rememberPlace() {
+    const bool selected = hasSelectedText();
+    m_replacedFrom = selected ? selectionStart() : cursorPosition();
+    m_replacedTo = selected ? selectionEnd() : cursorPosition();
+}
+
+void TextBox::keyPressEvent(QKeyEvent* event) {
+    // Several characters in one key event (a compose sequence) are judged as an insertion.
+    if (!onKeyPress || isReadOnly() || !typesCharacter(*event) || event->text().size() != 1)
+        return QLineEdit::keyPressEvent(event);
+    KeyPress key{event->text().front().unicode(), event->isAutoRepeat()};
+    if (m_window.isLive())
+        onKeyPress(key);
+    if (key.code == 0)
+        return event->accept(); // dropped, and with it any editing command it stood for
+    m_applying = true;
+    if (key.code == event->text().front().unicode())
+        QLineEdit::keyPressEvent(event);
+    else
+        QLineEdit::insert(QString(QChar(key.code)));
+    m_applying = false;
+}
+
+// Where the handler judges typed characters, the menu does not list the shortcuts: Ctrl+V and the
+// like type characters the handler may refuse. The commands themselves are there.
+void TextBox::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (onKeyPress) {
+        for (QAction* action : menu->actions()) {
+            action->setShortcut({});
+            action->setText(action->text().section(QLatin1Char('\t'), 0, 0));
+        }
+    }
+    menu->popup(event->globalPos());
+}
+
+std::pair<qsizetype, qsizetype> TextBox::unchangedEnds(const QString& changed) const {
+    // Typing, pasting, dropping and an input method all put their text in place of the selection,
+    // or at the cursor.
+    qsizetype head = m_replacedFrom;
+    qsizetype tail = m_before.size() - m_replacedTo;
+    const bool inPlace = head >= 0 && tail >= 0 && head + tail <= changed.size() &&
+                         QStringView(changed).left(head) == QStringView(m_before).left(head) &&
+                         QStringView(changed).right(tail) == QStringView(m_before).right(tail);
+    if (inPlace)
+        return {head, tail};
+    // Some other edit (a move within the edit): take what lies between the parts the two texts
+    // share.
+    const qsizetype shared = std::min(changed.size(), m_before.size());
+    head = 0;
+    while (head < shared && changed[head] == m_before[head])
+        ++head;
+    tail = 0;
+    while (tail < shared - head &&
+           changed[changed.size() - 1 - tail] == m_before[m_before.size() - 1 - tail])
+        ++tail;
+    return {head, tail};
+}
+
+bool TextBox::admits(const QString& changed) {
+    if (m_applying || !onInsert)
+        return true;
+    const auto [head, tail] = unchangedEnds(changed);
+    const qsizetype insertedLength = changed.size() - head - tail;
+    if (insertedLength <= 0)
+        return true; // a deletion
+    // Refused whole, which leaves the edit as it was, undo history included. The handler then
+    // gets the text with what it would replace selected, and puts in what it keeps as an edit of
+    // its own, which the history records. Should the text have changed meanwhile (two pastes in
+    // one burst of events), the later insertion goes where the earlier one left the cursor.
+    const int from = static_cast<int>(head);
+    const int replaced = static_cast<int>(m_before.size() - head - tail);
+    QMetaObject::invokeMethod(
+        this,
+        [this, before = m_before, from, replaced, inserted = changed.sliced(head, insertedLength)] {
+            if (!m_window.isLive())
+                return;
+            if (QLineEdit::text() == before && replaced > 0)
+                setSelection(from, replaced);
+            else if (QLineEdit::text() == before)
+                setCursorPosition(from);
+            onInsert(toStd(inserted));
+        },
+        Qt::QueuedConnection);
+    return false;
+}
+
+} // namespace platform::qt
