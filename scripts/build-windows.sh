@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Cross-builds the program for 32-bit Windows with MinGW-w64: "Velmora Temperature Converter.exe"
-# in build-windows/win32/, one self-contained executable that needs only DLLs Windows ships. With
+# in build-windows/app/, one self-contained executable that needs only DLLs Windows ships. With
 # "test" it then runs the Windows tests under Wine: the conversion tests and the end-to-end test
 # of the .exe on a private Xvfb display.
 #
@@ -28,7 +28,7 @@ cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686
     >/dev/null
 cmake --build build-windows -j "$jobs"
 
-exe="build-windows/win32/Velmora Temperature Converter.exe"
+exe="build-windows/app/Velmora Temperature Converter.exe"
 echo "Built $exe ($(stat -c %s "$exe") bytes)"
 
 if [[ "$testing" == ON ]]; then

@@ -1,23 +1,24 @@
 // SPDX-License-Identifier: MIT
-#include "win32/Accessible.h"
+#include "platform/win32/Accessible.h"
 
 #include <oleacc.h>
 #include <oleidl.h>
 
-namespace win32 {
+namespace platform::win32 {
 
 namespace {
 
-// Child ids 1..n are the system's (the child windows); the pictures follow them.
+// The system's object with the program's extras. Child ids 1..n are the system's (the child
+// windows); the pictures follow them.
 class ClientAccessible final : public IAccessible, public IOleWindow {
 public:
-    ClientAccessible(HWND window, IAccessible* standard, PaintedPictures& pictures)
+    ClientAccessible(HWND window, IAccessible* standard, AccessibleExtras& extras)
         : m_window(window)
         , m_standard(standard)
-        , m_pictures(&pictures) {}
+        , m_extras(&extras) {}
 
     void disconnect() {
-        m_pictures = nullptr;
+        m_extras = nullptr;
         if (m_standard) {
             m_standard->Release();
             m_standard = nullptr;
@@ -72,7 +73,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
         if (!window)
             return E_POINTER;
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         *window = m_window;
         return S_OK;
@@ -81,23 +82,23 @@ public:
 
     // IAccessible
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         return m_standard->get_accParent(parent);
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
         if (!count)
             return E_POINTER;
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
-        *count = standardCount() + m_pictures->pictureCount();
+        *count = standardCount() + m_extras->pictureCount();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
         if (!out)
             return E_POINTER;
         *out = nullptr;
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         if (picture(child) >= 0)
             return S_FALSE; // a simple child: its parent answers for it
@@ -106,27 +107,31 @@ public:
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
         if (!name)
             return E_POINTER;
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         if (const int index = picture(child); index >= 0)
-            return text(m_pictures->pictureName(index), name);
+            return text(m_extras->pictureName(index).c_str(), name);
+        if (isSelf(child) && !m_extras->accessibleName().empty())
+            return text(m_extras->accessibleName().c_str(), name);
         return m_standard->get_accName(child, name);
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
         return forward(child, value, &IAccessible::get_accValue);
     }
-    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
-        return forward(child, text, &IAccessible::get_accDescription);
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
+        if (description && m_extras && isSelf(child) && !m_extras->accessibleDescription().empty())
+            return text(m_extras->accessibleDescription().c_str(), description);
+        return forward(child, description, &IAccessible::get_accDescription);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
         if (!role)
             return E_POINTER;
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         if (const int index = picture(child); index >= 0) {
             role->vt = VT_I4;
             role->lVal =
-                m_pictures->pictureIsButton(index) ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_GRAPHIC;
+                m_extras->pictureIsButton(index) ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_GRAPHIC;
             return S_OK;
         }
         return m_standard->get_accRole(child, role);
@@ -134,7 +139,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
         if (!state)
             return E_POINTER;
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         if (picture(child) >= 0) {
             state->vt = VT_I4;
@@ -150,7 +155,7 @@ public:
         if (!file || !topic)
             return E_POINTER;
         *file = nullptr;
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         if (picture(child) >= 0)
             return S_FALSE;
@@ -160,31 +165,33 @@ public:
         return forward(child, keys, &IAccessible::get_accKeyboardShortcut);
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         return m_standard->get_accFocus(focus); // the pictures never take the focus
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         return m_standard->get_accSelection(selection);
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
         if (!action)
             return E_POINTER;
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         if (const int index = picture(child); index >= 0) {
-            if (!m_pictures->pictureIsButton(index)) {
+            if (!m_extras->pictureIsButton(index)) {
                 *action = nullptr;
                 return DISP_E_MEMBERNOTFOUND;
             }
             return text(L"Press", action);
         }
+        if (isSelf(child) && m_extras->isPressable())
+            return text(L"Press", action);
         return m_standard->get_accDefaultAction(child, action);
     }
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         if (picture(child) >= 0)
             return DISP_E_MEMBERNOTFOUND;
@@ -194,10 +201,10 @@ public:
                                           VARIANT child) override {
         if (!left || !top || !width || !height)
             return E_POINTER;
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         if (const int index = picture(child); index >= 0) {
-            RECT r = m_pictures->pictureRect(index);
+            RECT r = m_extras->pictureRect(index);
             MapWindowPoints(m_window, nullptr, reinterpret_cast<POINT*>(&r), 2);
             *left = r.left;
             *top = r.top;
@@ -210,11 +217,11 @@ public:
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
         if (!end)
             return E_POINTER;
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         VariantInit(end);
         const long first = standardCount() + 1;
-        const long last = standardCount() + m_pictures->pictureCount();
+        const long last = standardCount() + m_extras->pictureCount();
         const bool fromSelf = start.vt == VT_I4 && start.lVal == CHILDID_SELF;
         if (fromSelf && direction == NAVDIR_LASTCHILD && last >= first)
             return childId(last, end);
@@ -250,7 +257,7 @@ public:
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* at) override {
         if (!at)
             return E_POINTER;
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         // The child windows lie above the pictures: they answer first.
         const HRESULT result = m_standard->accHitTest(x, y, at);
@@ -258,17 +265,21 @@ public:
             return result;
         POINT client{x, y};
         ScreenToClient(m_window, &client);
-        if (const int index = m_pictures->pictureIndexAt(client); index >= 0)
+        if (const int index = m_extras->pictureAt(client); index >= 0)
             return childId(standardCount() + 1 + index, at);
         return result;
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         if (const int index = picture(child); index >= 0) {
-            if (!m_pictures->pictureIsButton(index))
+            if (!m_extras->pictureIsButton(index))
                 return DISP_E_MEMBERNOTFOUND;
-            m_pictures->pressPicture(index);
+            m_extras->pressPicture(index);
+            return S_OK;
+        }
+        if (isSelf(child) && m_extras->isPressable()) {
+            m_extras->press();
             return S_OK;
         }
         return m_standard->accDoDefaultAction(child);
@@ -291,7 +302,11 @@ private:
         if (child.vt != VT_I4)
             return -1;
         const long index = child.lVal - standardCount() - 1;
-        return index >= 0 && index < m_pictures->pictureCount() ? static_cast<int>(index) : -1;
+        return index >= 0 && index < m_extras->pictureCount() ? static_cast<int>(index) : -1;
+    }
+
+    static bool isSelf(const VARIANT& child) {
+        return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
     }
 
     static HRESULT childId(long id, VARIANT* out) {
@@ -311,7 +326,7 @@ private:
         if (!out)
             return E_POINTER;
         *out = nullptr;
-        if (!m_pictures)
+        if (!m_extras)
             return RPC_E_DISCONNECTED;
         if (picture(child) >= 0)
             return S_FALSE;
@@ -321,23 +336,32 @@ private:
     LONG m_references = 1;
     HWND m_window;
     IAccessible* m_standard;
-    PaintedPictures* m_pictures;
+    AccessibleExtras* m_extras; // null once disconnected
 };
 
 } // namespace
 
-IAccessible* createClientAccessible(HWND window, PaintedPictures& pictures) {
-    IAccessible* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible,
-                                         reinterpret_cast<void**>(&standard))) ||
-        !standard)
-        return nullptr;
-    return new ClientAccessible(window, standard, pictures); // owns `standard`
+AccessibleObject::~AccessibleObject() {
+    if (m_object) {
+        static_cast<ClientAccessible*>(m_object)->disconnect();
+        m_object->Release();
+    }
 }
 
-void disconnectClientAccessible(IAccessible* accessible) {
-    if (accessible)
-        static_cast<ClientAccessible*>(accessible)->disconnect();
+std::optional<LRESULT> AccessibleObject::answer(HWND window, WPARAM w, LPARAM l,
+                                                ComApartment& com) {
+    // Compared as 32 bits: the id is a DWORD that a 64-bit LPARAM may carry sign-extended.
+    if (static_cast<DWORD>(l) != static_cast<DWORD>(OBJID_CLIENT) || !com.use())
+        return std::nullopt;
+    if (!m_object) {
+        IAccessible* standard = nullptr;
+        if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible,
+                                             reinterpret_cast<void**>(&standard))) ||
+            !standard)
+            return std::nullopt;
+        m_object = new ClientAccessible(window, standard, m_extras); // a COM object: it counts
+    }
+    return LresultFromObject(IID_IAccessible, w, m_object);
 }
 
-} // namespace win32
+} // namespace platform::win32

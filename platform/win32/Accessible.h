@@ -1,37 +1,58 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "platform/win32/Com.h"
+
+#include <optional>
+#include <string>
 #include <windows.h>
 
 struct IAccessible;
 
-namespace win32 {
+namespace platform::win32 {
 
-// The pictures a window paints itself, as a screen reader should see them.
-class PaintedPictures {
+// What the program tells a screen reader beyond the object the system makes for a window or a
+// control: its name and description, a press of the object itself, and the pictures a window
+// paints, as simple children after the system's ones (the child windows).
+class AccessibleExtras {
 public:
-    virtual int pictureCount() const = 0;
-    virtual const wchar_t* pictureName(int index) const = 0;
-    // Buttons have a press action; the others are graphics.
-    virtual bool pictureIsButton(int index) const = 0;
-    virtual RECT pictureRect(int index) const = 0; // in the window's client area
+    virtual std::wstring accessibleName() const { return {}; } // empty: the system's
+    virtual std::wstring accessibleDescription() const { return {}; }
+    virtual bool isPressable() const { return false; }
+    // Carried out later from the message loop: a press may unload the window while the screen
+    // reader's call is still open.
+    virtual void press() {}
+
+    virtual int pictureCount() const { return 0; }
+    virtual std::wstring pictureName(int) const { return {}; }
+    virtual bool pictureIsButton(int) const { return false; }
+    // In the client area: the part that shows.
+    virtual RECT pictureRect(int) const { return {}; }
     // The topmost picture at a client point, or -1.
-    virtual int pictureIndexAt(POINT client) const = 0;
-    // Asks for a press, which the window carries out later from its message loop.
-    virtual void pressPicture(int index) = 0;
+    virtual int pictureAt(POINT) const { return -1; }
+    virtual void pressPicture(int) {}
 
 protected:
-    ~PaintedPictures() = default;
+    ~AccessibleExtras() = default;
 };
 
-// The window's client object for screen readers: the system's own (which knows the child
-// windows) with the painted pictures added after them as simple children.
-// Returns a new reference, or nullptr when the system has no client object to offer.
-IAccessible* createClientAccessible(HWND window, PaintedPictures& pictures);
+// The object a window or control gives a screen reader: made on the first WM_GETOBJECT, and cut
+// off from the window when it goes, since a screen reader may hold it longer.
+class AccessibleObject {
+public:
+    explicit AccessibleObject(AccessibleExtras& extras)
+        : m_extras(extras) {}
+    ~AccessibleObject();
+    AccessibleObject(const AccessibleObject&) = delete;
+    AccessibleObject& operator=(const AccessibleObject&) = delete;
 
-// Cuts the object returned above off from its window, which is going away: from then on every
-// call fails as disconnected, for clients that still hold it. Does not release the caller's
-// reference.
-void disconnectClientAccessible(IAccessible* accessible);
+    // The answer to WM_GETOBJECT for the client object; nothing for other objects or when COM or
+    // the system's object cannot be had.
+    std::optional<LRESULT> answer(HWND window, WPARAM w, LPARAM l, ComApartment& com);
 
-} // namespace win32
+private:
+    AccessibleExtras& m_extras;
+    IAccessible* m_object = nullptr;
+};
+
+} // namespace platform::win32

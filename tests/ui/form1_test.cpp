@@ -18,7 +18,7 @@ TEST(MainWindow, IsBuiltAsDesigned) {
     const fake::Window& main = *s.main();
     EXPECT_EQ(main.spec().width, 572);
     EXPECT_EQ(main.spec().height, 287);
-    EXPECT_EQ(main.spec().background.name, design::pictures::background.name);
+    EXPECT_STREQ(main.spec().background.name, design::pictures::background.name);
     EXPECT_FALSE(main.spec().escapeDismisses); // Escape in the input is a refused character
     EXPECT_EQ(main.shows(), 1);
     // Boxes in tab order, then the pictures from the bottom up: Image1 lies over Image3.

@@ -49,7 +49,7 @@ TEST(Program, AboutIsOneWindowShownAgainAndLoadedAfresh) {
                                    "Velmora. 1999.");
     EXPECT_EQ(about.spec().width, 542);
     EXPECT_EQ(about.spec().height, 290);
-    EXPECT_EQ(about.spec().background.name, design::pictures::aboutCard.name);
+    EXPECT_STREQ(about.spec().background.name, design::pictures::aboutCard.name);
     EXPECT_TRUE(about.order().empty());
 
     s.about()->click();

@@ -167,11 +167,11 @@ class WindowsProgram(unittest.TestCase):
         program = subprocess.Popen([WINE, PROGRAM], stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         self.addCleanup(lambda: program.poll() is None and program.kill())
-        main = wait_for("the main window", lambda: self.reader.find(MAIN_TITLE, "VelmoraForm1"))
+        main = wait_for("the main window", lambda: self.reader.find(MAIN_TITLE, "VelmoraForm"))
         return program, main
 
     def main_window(self):
-        return self.reader.find(MAIN_TITLE, "VelmoraForm1")
+        return self.reader.find(MAIN_TITLE, "VelmoraForm")
 
     def at(self, window, x, y):
         """Screen point of a client point of a frameless window."""

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#include "platform/win32/Control.h"
+
+#include "platform/win32/FormWindow.h"
+
+#include <commctrl.h>
+#include <system_error>
+
+namespace platform::win32 {
+
+namespace {
+constexpr UINT_PTR subclassId = 1;
+} // namespace
+
+Control::Control(FormWindow& form, const wchar_t* className, DWORD style, DWORD exStyle)
+    : m_form(form)
+    , m_window(CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                               form.hwnd(), nullptr, form.instance(), nullptr)) {
+    if (!m_window)
+        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+                                "a control of the window");
+    SetWindowSubclass(m_window, subclassProc, subclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+Control* Control::of(HWND window) {
+    for (HWND candidate : {window, window ? GetParent(window) : nullptr}) {
+        DWORD_PTR self = 0;
+        if (candidate && GetWindowSubclass(candidate, subclassProc, subclassId, &self))
+            return reinterpret_cast<Control*>(self);
+    }
+    return nullptr;
+}
+
+LRESULT CALLBACK Control::subclassProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR,
+                                       DWORD_PTR self) {
+    auto* control = reinterpret_cast<Control*>(self);
+    if (message == WM_NCDESTROY) {
+        // The window goes; the object stays until its form is freed.
+        RemoveWindowSubclass(window, subclassProc, subclassId);
+        return DefSubclassProc(window, message, w, l);
+    }
+    return control->handle(message, w, l);
+}
+
+} // namespace platform::win32

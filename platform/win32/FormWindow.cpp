@@ -1,0 +1,368 @@
+// SPDX-License-Identifier: MIT
+#include "platform/win32/FormWindow.h"
+
+#include "platform/win32/ComboBox.h"
+#include "platform/win32/Runtime.h"
+#include "platform/win32/Text.h"
+#include "platform/win32/TextBox.h"
+
+#include <cstdlib>
+#include <system_error>
+#include <windowsx.h>
+
+namespace platform::win32 {
+
+namespace {
+
+// Posted by a screen reader's press, carried out from the message loop.
+constexpr UINT pressPictureMessage = WM_APP + 1; // wParam: the picture
+constexpr UINT pressWindowMessage = WM_APP + 2;
+
+// GetDpiForWindow came with Windows 10 (1607); before it, the screen's density is the system's.
+int dpiOf(HWND window) {
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32"), "GetDpiForWindow")));
+    UINT dpi = dpiForWindow && window ? dpiForWindow(window) : 0;
+    if (dpi == 0)
+        dpi = static_cast<UINT>(GetDeviceCaps(ScreenDC().get(), LOGPIXELSX));
+    return dpi ? static_cast<int>(dpi) : 96;
+}
+
+Click::Press pressOfMessage() {
+    const DWORD at = GetMessagePos();
+    return {static_cast<std::uint32_t>(GetMessageTime()), GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+}
+
+} // namespace
+
+FormWindow::PaintedPicture::PaintedPicture(const PictureSpec& spec)
+    : picture(spec.picture)
+    , place(spec.place)
+    , name(toWide(spec.accessibleName))
+    , button(spec.button) {}
+
+FormWindow::FormWindow(Runtime& runtime, const WindowSpec& spec)
+    : m_runtime(runtime)
+    , m_width(spec.width)
+    , m_height(spec.height)
+    , m_backgroundPicture(spec.background)
+    , m_name(toWide(spec.accessibleName.empty() ? spec.title : spec.accessibleName))
+    , m_description(toWide(spec.description))
+    , m_escapeDismisses(spec.escapeDismisses)
+    , m_pressable(spec.pressable) {
+    // The procedure learns of this object from the creation parameter, before this returns.
+    CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, className, toWide(spec.title).c_str(),
+                    WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr,
+                    nullptr, runtime.instance(), this);
+    if (!m_window)
+        throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+                                "a window");
+    m_dpi = dpiOf(m_window);
+    loadPictures();
+}
+
+FormWindow::~FormWindow() {
+    unload();
+}
+
+HINSTANCE FormWindow::instance() const {
+    return m_runtime.instance();
+}
+
+ComApartment& FormWindow::com() const {
+    return m_runtime.com();
+}
+
+Tooltip& FormWindow::tooltip() {
+    if (!m_tooltip)
+        m_tooltip.emplace(m_window, instance());
+    return *m_tooltip;
+}
+
+HFONT FormWindow::textFont() {
+    if (!m_textFont)
+        m_textFont = m_runtime.makeFont(scaled(design::textBoxFontPixels));
+    return m_textFont.get();
+}
+
+HFONT FormWindow::scaleFont() {
+    if (!m_scaleFont)
+        m_scaleFont = m_runtime.makeFont(scaled(design::scaleFontPixels));
+    return m_scaleFont.get();
+}
+
+RECT FormWindow::pixelRect(const design::Placement& place, int dpi) const {
+    const auto pixels = [dpi](int twips) {
+        return MulDiv(design::toPixels(twips), dpi, 96);
+    };
+    const int left = pixels(place.left), top = pixels(place.top);
+    return {left, top, left + pixels(place.width), top + pixels(place.height)};
+}
+
+platform::TextBox& FormWindow::addTextBox(const TextBoxSpec& spec) {
+    auto& box =
+        static_cast<TextBox&>(*m_controls.emplace_back(std::make_unique<TextBox>(*this, spec)));
+    box.scale(m_dpi);
+    return box;
+}
+
+platform::ComboBox& FormWindow::addComboBox(const ComboBoxSpec& spec) {
+    auto& combo =
+        static_cast<ComboBox&>(*m_controls.emplace_back(std::make_unique<ComboBox>(*this, spec)));
+    combo.scale(m_dpi);
+    return combo;
+}
+
+platform::Picture& FormWindow::addPicture(const PictureSpec& spec) {
+    PaintedPicture& picture = *m_pictures.emplace_back(std::make_unique<PaintedPicture>(spec));
+    picture.bitmap =
+        Bitmap::load(picture.picture, wantsDoublePictures(m_dpi / 96.0) && com().use());
+    return picture;
+}
+
+void FormWindow::show() {
+    if (!m_window)
+        return;
+    if (m_shown) {
+        if (IsIconic(m_window))
+            ShowWindow(m_window, SW_RESTORE);
+        SetForegroundWindow(m_window);
+        return;
+    }
+    m_shown = true;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(m_window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& area = monitor.rcWork;
+    const int width = scaled(m_width), height = scaled(m_height);
+    const auto [left, top] = centredOrigin(
+        {area.left, area.top, area.right - area.left, area.bottom - area.top}, width, height);
+    SetWindowPos(m_window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(m_window, m_runtime.firstShowCommand());
+    if (!m_controls.empty())
+        SetFocus(m_controls.front()->hwnd());
+}
+
+void FormWindow::unload() {
+    if (HWND window = std::exchange(m_window, nullptr))
+        DestroyWindow(window);
+}
+
+LRESULT CALLBACK FormWindow::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
+        self->m_window = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_NCDESTROY)
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    return self && self->m_window == window ? self->handle(message, w, l)
+                                            : DefWindowProcW(window, message, w, l);
+}
+
+LRESULT FormWindow::handle(UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+    case WM_PAINT:
+        paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // all of it is painted, off the screen first
+    case WM_LBUTTONDOWN:
+        pressed(l);
+        return 0;
+    case WM_MOUSEMOVE:
+    case WM_CAPTURECHANGED:
+        followDrag(message, w, l);
+        return 0;
+    case WM_LBUTTONUP:
+        released(l);
+        return 0;
+    case WM_COMMAND:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: // read-only edits ask with this one
+        return reflect(message, w, l);
+    case WM_CLOSE: // Alt+F4, the system menu, the task bar: the program decides
+        command(Command::Close);
+        return 0;
+    case WM_HELP:
+        command(Command::Help);
+        return TRUE;
+    case WM_ACTIVATE:
+        activated(w);
+        return 0;
+    case WM_DPICHANGED:
+        rescale(LOWORD(w), reinterpret_cast<const RECT*>(l));
+        return 0;
+    case WM_GETOBJECT:
+        if (const auto answer = m_accessible.answer(m_window, w, l, com()))
+            return *answer;
+        break;
+    case pressPictureMessage:
+        clickPicture(static_cast<int>(w), {});
+        return 0;
+    case pressWindowMessage:
+        if (onClick)
+            onClick({});
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(m_window, message, w, l);
+}
+
+// Drawn off the screen first, so that the layers never flicker: the platform's window colour
+// where the pictures leave a gap, the background, then the pictures from the bottom up.
+void FormWindow::paint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(m_window, &paint);
+    RECT client;
+    GetClientRect(m_window, &client);
+    const BitmapHandle surface(CreateCompatibleBitmap(dc, client.right, client.bottom));
+    {
+        const MemoryDC buffer(dc, surface.get());
+        FillRect(buffer.get(), &client, GetSysColorBrush(COLOR_BTNFACE));
+        m_background.draw(buffer.get(), {0, 0, scaled(m_backgroundPicture.width),
+                                         scaled(m_backgroundPicture.height)});
+        for (const auto& picture : m_pictures) {
+            const RECT r = pixelRect(picture->place, m_dpi);
+            picture->bitmap.draw(buffer.get(),
+                                 {r.left, r.top, r.left + scaled(picture->picture.width),
+                                  r.top + scaled(picture->picture.height)});
+        }
+        BitBlt(dc, 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
+    }
+    EndPaint(m_window, &paint);
+}
+
+int FormWindow::pictureAt(POINT client, bool buttonsOnly) const {
+    for (int i = pictureCount() - 1; i >= 0; --i) { // the upper one first
+        if (buttonsOnly && !m_pictures[i]->button)
+            continue; // a decoration lets the mouse through
+        const RECT r = pixelRect(m_pictures[i]->place, m_dpi);
+        if (PtInRect(&r, client))
+            return i;
+    }
+    return -1;
+}
+
+// A press on a button picture belongs to it; elsewhere it may be a click on the window or the
+// start of a drag that moves it.
+void FormWindow::pressed(LPARAM l) {
+    const POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+    m_press = pressOfMessage();
+    m_pressedPicture = pictureAt(at, true);
+    m_tracking = true;
+    m_dragging = false;
+    RECT frame;
+    GetWindowRect(m_window, &frame);
+    m_windowStart = {frame.left, frame.top};
+    SetCapture(m_window);
+}
+
+void FormWindow::followDrag(UINT message, WPARAM w, LPARAM l) {
+    // Another window took the mouse (a message box, the task switcher): the press is over.
+    if (message == WM_CAPTURECHANGED && reinterpret_cast<HWND>(l) != m_window)
+        m_tracking = false;
+    if (message != WM_MOUSEMOVE || !m_tracking || !(w & MK_LBUTTON) || m_pressedPicture >= 0)
+        return;
+    const DWORD now = GetMessagePos();
+    const int dx = GET_X_LPARAM(now) - m_press.x, dy = GET_Y_LPARAM(now) - m_press.y;
+    if (!m_dragging &&
+        (abs(dx) >= GetSystemMetrics(SM_CXDRAG) || abs(dy) >= GetSystemMetrics(SM_CYDRAG)))
+        m_dragging = true;
+    if (m_dragging)
+        SetWindowPos(m_window, nullptr, m_windowStart.x + dx, m_windowStart.y + dy, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormWindow::released(LPARAM l) {
+    if (!std::exchange(m_tracking, false))
+        return;
+    if (GetCapture() == m_window)
+        ReleaseCapture();
+    const POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+    const int picture = std::exchange(m_pressedPicture, -1);
+    if (picture >= 0) {
+        if (pictureAt(at, true) == picture)
+            clickPicture(picture, {m_press});
+        return;
+    }
+    RECT client;
+    GetClientRect(m_window, &client);
+    if (!m_dragging && PtInRect(&client, at) && onClick)
+        onClick({m_press});
+}
+
+void FormWindow::clickPicture(int index, const Click& click) {
+    if (m_window && index >= 0 && index < pictureCount() && m_pictures[index]->button &&
+        m_pictures[index]->onClick)
+        m_pictures[index]->onClick(click);
+}
+
+// Windows tells the parent about its children; each child is told in turn.
+LRESULT FormWindow::reflect(UINT message, WPARAM w, LPARAM l) {
+    if (Control* control = Control::of(reinterpret_cast<HWND>(l)))
+        return control->notified(message, w, l);
+    // A dialog key with no control behind it (IsDialogMessage): Escape.
+    if (message == WM_COMMAND && l == 0 && LOWORD(w) == IDCANCEL && m_escapeDismisses)
+        command(Command::Dismiss);
+    return message == WM_COMMAND ? 0 : DefWindowProcW(m_window, message, w, l);
+}
+
+void FormWindow::command(Command command) {
+    if (m_window && onCommand)
+        onCommand(command);
+}
+
+// Back to the control that had the focus, as a dialog does.
+void FormWindow::activated(WPARAM w) {
+    if (LOWORD(w) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(m_window, focus))
+            m_lastFocus = focus;
+    } else if (m_lastFocus && IsWindow(m_lastFocus)) {
+        SetFocus(m_lastFocus);
+    } else if (!m_controls.empty()) {
+        SetFocus(m_controls.front()->hwnd());
+    }
+}
+
+// Moved to a screen of another density: drawn anew at it, in the rectangle Windows suggests.
+void FormWindow::rescale(int dpi, const RECT* suggested) {
+    m_dpi = dpi;
+    m_textFont = {};
+    m_scaleFont = {};
+    loadPictures();
+    for (const auto& control : m_controls)
+        control->scale(dpi);
+    SetWindowPos(m_window, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(m_window, nullptr, FALSE);
+}
+
+void FormWindow::loadPictures() {
+    const bool twice = wantsDoublePictures(m_dpi / 96.0) && com().use();
+    m_background = Bitmap::load(m_backgroundPicture, twice);
+    for (const auto& picture : m_pictures)
+        picture->bitmap = Bitmap::load(picture->picture, twice);
+}
+
+RECT FormWindow::pictureRect(int index) const {
+    const RECT r = pixelRect(m_pictures[index]->place, m_dpi);
+    const Rect shown = visiblePart({r.left, r.top, r.right - r.left, r.bottom - r.top},
+                                   scaled(m_width), scaled(m_height));
+    return {shown.left, shown.top, shown.left + shown.width, shown.top + shown.height};
+}
+
+void FormWindow::press() {
+    PostMessageW(m_window, pressWindowMessage, 0, 0);
+}
+
+void FormWindow::pressPicture(int index) {
+    PostMessageW(m_window, pressPictureMessage, static_cast<WPARAM>(index), 0);
+}
+
+} // namespace platform::win32

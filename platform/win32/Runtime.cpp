@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: MIT
+#include "platform/win32/Runtime.h"
+
+#include "platform/win32/FormWindow.h"
+#include "platform/win32/Text.h"
+
+#include <algorithm>
+#include <commctrl.h>
+
+namespace platform::win32 {
+
+namespace {
+
+int CALLBACK noteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool familyInstalled(const wchar_t* family) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(wanted.lfFaceName, family, LF_FACESIZE);
+    bool found = false;
+    EnumFontFamiliesExW(ScreenDC().get(), &wanted, noteFamily, reinterpret_cast<LPARAM>(&found), 0);
+    return found;
+}
+
+// A key that was already held when a message box came up repeats into it; the repeat must not
+// answer the box, or a held key would show and close boxes in turn. Only a fresh press does.
+LRESULT CALLBACK eatRepeats(int code, WPARAM w, LPARAM l) {
+    const auto* message = reinterpret_cast<const MSG*>(l);
+    const bool keyRepeat = (message->message == WM_KEYDOWN || message->message == WM_CHAR) &&
+                           (message->lParam & (1L << 30)) != 0;
+    if (code == MSGF_DIALOGBOX && keyRepeat)
+        return TRUE;
+    return CallNextHookEx(nullptr, code, w, l);
+}
+
+} // namespace
+
+Runtime::Runtime(HINSTANCE instance, int showCommand)
+    : m_instance(instance)
+    , m_showCommand(showCommand) {
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = FormWindow::windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    windowClass.hIcon = LoadIconW(instance, L"IDI_ICON1");
+    windowClass.lpszClassName = FormWindow::className;
+    RegisterClassExW(&windowClass);
+    m_textFamily = findTextFamily();
+}
+
+Runtime::~Runtime() {
+    m_windows.clear();
+    m_unloaded.clear();
+}
+
+std::wstring Runtime::findTextFamily() {
+    if (familyInstalled(L"Comic Sans MS"))
+        return L"Comic Sans MS";
+    if (HRSRC found = FindResourceW(m_instance, L"COMICNEUE", MAKEINTRESOURCEW(10))) { // RT_RCDATA
+        DWORD installed = 0;
+        AddFontMemResourceEx(LockResource(LoadResource(m_instance, found)),
+                             SizeofResource(m_instance, found), nullptr, &installed);
+    }
+    return L"Comic Neue";
+}
+
+Font Runtime::makeFont(int pixels) const {
+    return Font(CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                            DEFAULT_PITCH, m_textFamily.c_str()));
+}
+
+int Runtime::firstShowCommand() {
+    return std::exchange(m_showCommand, SW_SHOWNORMAL);
+}
+
+Window& Runtime::load(const WindowSpec& spec) {
+    return *m_windows.emplace_back(std::make_unique<FormWindow>(*this, spec));
+}
+
+void Runtime::unload(Window& window) {
+    const auto owned = std::find_if(m_windows.begin(), m_windows.end(),
+                                    [&](const auto& loaded) { return loaded.get() == &window; });
+    if (owned == m_windows.end())
+        return;
+    // The window may be in one of its own handlers: it is destroyed now and freed once the
+    // message being handled is done with.
+    m_unloaded.push_back(std::move(*owned));
+    m_windows.erase(owned);
+    m_unloaded.back()->unload();
+}
+
+void Runtime::messageBox(Window& owner, std::string_view text, std::string_view title) {
+    HHOOK repeats = SetWindowsHookExW(WH_MSGFILTER, eatRepeats, nullptr, GetCurrentThreadId());
+    MessageBoxW(static_cast<FormWindow&>(owner).hwnd(), toWide(text).c_str(), toWide(title).c_str(),
+                MB_OK | MB_ICONINFORMATION);
+    if (repeats)
+        UnhookWindowsHookEx(repeats);
+}
+
+DoubleClick Runtime::doubleClick() const {
+    return {static_cast<std::uint32_t>(GetDoubleClickTime()), GetSystemMetrics(SM_CXDOUBLECLK) / 2};
+}
+
+int Runtime::run() {
+    MSG message{};
+    while (!m_quit && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab and Shift+Tab move between the controls, as in a dialog; Escape is a command.
+        HWND active = GetActiveWindow();
+        if (!active || !IsDialogMessageW(active, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        freeUnloaded();
+    }
+    return m_quit ? 0 : static_cast<int>(message.wParam);
+}
+
+void Runtime::quit() {
+    m_quit = true;
+    PostQuitMessage(0);
+}
+
+void Runtime::freeUnloaded() {
+    m_unloaded.clear();
+}
+
+} // namespace platform::win32

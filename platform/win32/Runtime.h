@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "platform/forms.h"
+#include "platform/win32/Com.h"
+#include "platform/win32/Handles.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+namespace platform::win32 {
+
+class FormWindow;
+
+// The forms runtime on the Win32 API. It registers the one window class of the program's
+// windows, owns the windows it loads, and frees an unloaded one once the message that unloaded
+// it has been handled.
+class Runtime : public platform::Runtime {
+public:
+    // showCommand: how the program was asked to show its first window (a shortcut set to
+    // "Run: Minimised" starts it minimised).
+    Runtime(HINSTANCE instance, int showCommand);
+    ~Runtime() override;
+    Runtime(const Runtime&) = delete;
+    Runtime& operator=(const Runtime&) = delete;
+
+    Window& load(const WindowSpec& spec) override;
+    void unload(Window& window) override;
+    void messageBox(Window& owner, std::string_view text, std::string_view title) override;
+    DoubleClick doubleClick() const override;
+    int run() override;
+    void quit() override;
+
+    // For the windows.
+    HINSTANCE instance() const { return m_instance; }
+    ComApartment& com() { return m_com; }
+    Font makeFont(int pixels) const;
+    // The start-up show command for the first window shown, the usual one after it.
+    int firstShowCommand();
+
+private:
+    // The font family of the text: Comic Sans MS where the system has it, otherwise the bundled
+    // Comic Neue, registered for this process only.
+    std::wstring findTextFamily();
+    void freeUnloaded();
+
+    HINSTANCE m_instance;
+    int m_showCommand;
+    ComApartment m_com; // outlives every window
+    std::wstring m_textFamily;
+    std::vector<std::unique_ptr<FormWindow>> m_windows;
+    std::vector<std::unique_ptr<FormWindow>> m_unloaded;
+    bool m_quit = false;
+};
+
+} // namespace platform::win32
