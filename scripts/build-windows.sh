@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Cross-builds the program for 32-bit Windows with MinGW-w64: "Velmora Temperature Converter.exe"
-# in build-windows/app/, one self-contained executable that needs only DLLs Windows ships. With
-# "test" it then runs the Windows tests under Wine: the conversion tests and the end-to-end test
-# of the .exe on a private Xvfb display.
+# in build-windows/app/, one self-contained executable that needs only DLLs Windows ships, and
+# its packages in build-windows/: a Windows Installer package (.msi, made by wixl) and a portable
+# .zip. With "test" it then runs the Windows tests under Wine: the conversion tests, the checks of
+# the .exe, the end-to-end test of the .exe on a private Xvfb display and the install test of the
+# .msi.
 #
 # The artwork is rendered by a host build (it needs Qt): the one in $VELMORA_ARTWORK_DIR if set,
 # otherwise build-windows-host/.
@@ -28,8 +30,11 @@ cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686
     >/dev/null
 cmake --build build-windows -j "$jobs"
 
-exe="build-windows/app/Velmora Temperature Converter.exe"
-echo "Built $exe ($(stat -c %s "$exe") bytes)"
+for built in "build-windows/app/Velmora Temperature Converter.exe" \
+    build-windows/"Velmora Temperature Converter"-*.msi \
+    build-windows/"Velmora Temperature Converter"-*-win32.zip; do
+    echo "Built $built ($(stat -c %s "$built") bytes)"
+done
 
 if [[ "$testing" == ON ]]; then
     ctest --test-dir build-windows -j "$jobs" --output-on-failure

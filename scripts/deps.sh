@@ -12,8 +12,9 @@ test_packages=(libgtest-dev locales libbenchmark-dev clang libclang-rt-14-dev cl
                binutils-mingw-w64-i686 valgrind)
 
 # The 32-bit Wine runs the 32-bit program; it needs the i386 architecture enabled in dpkg.
+# wixl builds the Windows Installer package; msitools reads it back.
 windows_packages=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest wine wine32:i386
-                  xvfb xdotool x11-utils imagemagick)
+                  xvfb xdotool x11-utils imagemagick wixl msitools)
 
 wanted=("${build_packages[@]}")
 case "${1:-}" in

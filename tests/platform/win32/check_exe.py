@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 """Checks the built .exe as Windows loads it: a 32-bit GUI program that imports only DLLs Windows
 ships, with the 13-image program icon as its first icon group, the version record, the manifest
-and the pictures.
+(with the Windows versions it supports) and the pictures.
 
 Usage: check_exe.py PROGRAM.exe OBJDUMP
 """
@@ -20,6 +20,11 @@ RT_ICON, RT_RCDATA, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 10, 14, 16, 24
 ICON_IMAGES = [(48, 4), (32, 4), (24, 4), (16, 4), (48, 8), (32, 8), (24, 8), (16, 8),
                (128, 32), (48, 32), (32, 32), (24, 32), (16, 32)]
 PICTURES = 11  # five pictures at 1x and 2x, and the font
+# The manifest's supportedOS ids of the Windows versions the program runs on, 7 SP1 to 11.
+SUPPORTED_OS = {"7": "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+                "8": "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
+                "8.1": "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                "10 and 11": "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"}
 
 failures = []
 
@@ -106,6 +111,9 @@ def main(program, objdump):
         manifest = manifests[0][1].decode("utf-8")
         for expected in ("Microsoft.Windows.Common-Controls", "PerMonitorV2"):
             check(expected in manifest, f"manifest lacks {expected}")
+        for windows, guid in SUPPORTED_OS.items():
+            check(f'<supportedOS Id="{{{guid}}}"/>' in manifest,
+                  f"manifest lacks the supportedOS id of Windows {windows}")
     pictures = found.get(RT_RCDATA, [])
     check(len(pictures) == PICTURES and all(p for _, p in pictures),
           f"{len(pictures)} pictures and fonts, not {PICTURES}")
