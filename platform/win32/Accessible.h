@@ -3,9 +3,9 @@
 
 #include "platform/win32/Com.h"
 
+#include <windows.h>
 #include <optional>
 #include <string>
-#include <windows.h>
 
 struct IAccessible;
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <commctrl.h> // after windows.h, which it needs
 #include <windows.h>
+#include <commctrl.h>
 
 namespace platform::win32 {
 

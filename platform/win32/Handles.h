@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <utility>
 #include <windows.h>
+#include <utility>
 
 // Owners for the handles the front end makes: each is released exactly once, when its owner goes.
 namespace platform::win32 {

@@ -5,10 +5,10 @@
 #include "platform/win32/Com.h"
 #include "platform/win32/Handles.h"
 
+#include <windows.h>
 #include <memory>
 #include <string>
 #include <vector>
-#include <windows.h>
 
 namespace platform::win32 {
 

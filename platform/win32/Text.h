@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <windows.h>
 #include <string>
 #include <string_view>
-#include <windows.h>
 
 // The forms runtime speaks UTF-8; the Windows API, UTF-16. Converted only at the API call.
 namespace platform::win32 {

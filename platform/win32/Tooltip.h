@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <string>
 #include <windows.h>
+#include <string>
 
 namespace platform::win32 {
 

@@ -9,13 +9,13 @@
 //   A <child id> <role> <left,top,width,height on the screen> <name>
 // "hit <hwnd> <x> <y>" prints what is at a screen point: "END <child id>", "END object" for a
 // child window's own object, or "END none".
+#include <windows.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 #include <oleacc.h>
 #include <string>
-#include <windows.h>
 
 namespace {
 
