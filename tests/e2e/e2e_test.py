@@ -345,6 +345,37 @@ class EndToEnd(unittest.TestCase):
         p.wait_outputs(("41°F", "5°C", "278°K"))
         self.assertIsNone(p.process.poll())
 
+    def test_keyboard_and_screen_reader_ways(self):
+        p = self.program
+        # F1 opens About; Escape closes it.
+        p.key("F1")
+        p.about_window()
+        p.key("Escape")
+        wait_for("About to close on Escape", lambda: not p.has_window(ABOUT_NAME))
+        # A screen reader's insertion is judged as a paste: a backspace in it is no key.
+        text1 = p.control("Temperature to convert", Atspi.Role.TEXT)
+        Atspi.EditableText.insert_text(text1, 0, "3\b4", 3)
+        box = p.window("Input validation")
+        self.assertTrue(any(n.get_name() == MESSAGE or text_of(n) == MESSAGE
+                            for n in descendants(box)))
+        p.key("Return")
+        wait_for("the box to close", lambda: not p.has_window("Input validation"))
+        p.wait_outputs(("93.2°F", "34°C", "307°K"))
+        # The banners are told as far as they show.
+        window = p.main.get_extents(Atspi.CoordType.SCREEN)
+        for name in ("About", MAIN_TITLE):
+            box = p.control(name).get_extents(Atspi.CoordType.SCREEN)
+            self.assertEqual((box.x, box.width), (window.x, window.width), name)
+
+    def test_a_double_click_on_the_about_banner_leaves_about_open(self):
+        p = self.program
+        x, y = centre_of(p.control("About"))
+        subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "--repeat", "2",
+                        "--delay", "80", "1"], check=True)
+        p.about_window()
+        time.sleep(1.0)
+        self.assertTrue(p.has_window(ABOUT_NAME), "the double-click closed About")
+
     def test_about_window_outlives_the_main_window(self):
         p = self.program
         p.click(p.control("About"))

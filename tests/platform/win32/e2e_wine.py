@@ -18,6 +18,9 @@ import unittest
 SKIPPED = 77
 MAIN_TITLE = "Velmora Temperature Converter"
 MESSAGE = " The character you entered is not allowed in the TextBox"
+TOO_LONG = (" The text you entered is too long for the TextBox, which takes at most 50000 "
+            "characters")
+INPUT_TIP = "Please enter the value to convert"
 
 # The boxes by their top-left corner in the main window's client area (design/layout.h).
 BOX_AT = {(264, 72): "Text1", (264, 112): "Text2", (264, 144): "Text3", (264, 176): "Text4",
@@ -62,9 +65,12 @@ class TopLevel:
 
     def box(self, name):
         """The text of a box of the main window, found by where it is."""
+        return self.child(name)["text"]
+
+    def child(self, name):
         for child in self.children:
             if child["parent"] == self.handle and BOX_AT.get(child["rect"][:2]) == name:
-                return child["text"]
+                return child
         raise AssertionError(f"no {name} in {self.children}")
 
     def statics(self):
@@ -91,7 +97,7 @@ class Reader:
                 windows.append(TopLevel(fields))
             elif fields[0] == "C" and windows:
                 windows[-1].children.append(
-                    {"parent": fields[2], "class": fields[3], "rect": rect(fields[4]),
+                    {"handle": fields[1], "parent": fields[2], "class": fields[3], "rect": rect(fields[4]),
                      "visible": fields[5] == "1", "text": unescape(fields[6])})
         raise AssertionError("the window reader ended")
 
@@ -117,6 +123,25 @@ class Reader:
         self.process.stdin.write(f"press {window.handle} {child}\n".encode())
         self.process.stdin.flush()
         return self.process.stdout.readline().decode().split()
+
+    def ask(self, command):
+        """One line's answer, after END."""
+        self.process.stdin.write(f"{command}\n".encode())
+        self.process.stdin.flush()
+        return self.process.stdout.readline().decode("utf-8").rstrip("\n")[4:]
+
+    def self_object(self, handle):
+        """(role, name, description, default action) of a window's object itself."""
+        role, name, description, action = self.ask(f"self {handle}").split("\t")
+        return int(role), unescape(name), unescape(description), unescape(action)
+
+    def clip(self, text, count=1):
+        """Puts text (with \\b for a backspace) count times over on the clipboard."""
+        if self.ask(f"clip {count} {text}") != "1":
+            raise AssertionError("the clipboard took no text")
+
+    def heard(self):
+        return [unescape(d) for d in self.ask("heard").split("\t") if d]
 
     def find(self, title, cls=None):
         for window in self.windows():
@@ -266,6 +291,66 @@ class WindowsProgram(unittest.TestCase):
         self.assertIsNone(program.poll())
         click(*self.at(about, 100, 100))
         self.assertEqual(program.wait(timeout=20), 0)
+
+    def close_box(self, text):
+        box = wait_for("the message box", lambda: self.reader.find("Input validation", "#32770"))
+        self.assertIn(text, box.statics())
+        xdotool("key", "space")  # presses OK
+        wait_for("the box to close", lambda: self.reader.find("Input validation") is None)
+
+    def test_keyboard_screen_reader_and_pastes(self):
+        program, main = self.start()
+        text1 = main.child("Text1")["handle"]
+        self.assertEqual(self.reader.self_object(text1)[1:3], ("Temperature to convert", INPUT_TIP))
+
+        # A conversion error is the input's description, announced as it comes and goes.
+        self.reader.ask(f"watch {text1}")
+        click(*self.at(main, 300, 85))
+        xdotool("type", "--delay", "60", "..")
+        wait_for("the error heard",
+                 lambda: any(d.startswith("Not a number") for d in self.reader.heard()))
+        self.assertTrue(self.reader.self_object(text1)[2].startswith("Not a number"))
+        xdotool("key", "BackSpace", "BackSpace")
+        wait_for("its end heard", lambda: INPUT_TIP in self.reader.heard())
+
+        # Pasted text is judged a character at a time: a backspace in it is no key.
+        self.reader.clip("3\\b4")
+        xdotool("key", "shift+Insert")
+        self.close_box(MESSAGE)
+        self.expect_boxes({"Text1": "34", "Text3": "34°C"})
+        # Past the limit it is refused whole, at once.
+        self.reader.clip("7", 50001)
+        started = time.monotonic()
+        xdotool("key", "shift+Insert")
+        self.close_box(TOO_LONG)
+        self.assertLess(time.monotonic() - started, 10)
+        self.expect_boxes({"Text1": "34"})
+
+        # F1 opens About, Escape closes it; a screen reader reads its card and may press it.
+        xdotool("key", "F1")
+        about = wait_for("the About window", lambda: self.reader.find("Form2"))
+        role, name, description, action = self.reader.self_object(about.handle)
+        self.assertEqual(name, "About Velmora Temperature Converter")
+        self.assertTrue(description.startswith("Velmora Temperature Converter. Version 1.0."))
+        self.assertEqual(action, "Press")
+        xdotool("key", "Escape")
+        wait_for("About to close on Escape", lambda: self.reader.find("Form2") is None)
+
+        # The banners are told as far as they show; a double-click on About's banner leaves
+        # About open, though it opens right under the pointer.
+        window = (main.rect[0], main.rect[1], main.rect[2], main.rect[3])
+        pictures = self.reader.accessible(main)
+        for name in ("Close", "About", MAIN_TITLE):
+            _, _, (left, top, width, height) = pictures[name]
+            with self.subTest(picture=name):
+                self.assertTrue(window[0] <= left and left + width <= window[2] and
+                                window[1] <= top and top + height <= window[3])
+        xdotool("mousemove", "--sync", *map(str, self.at(main, 286, 250)))
+        xdotool("click", "--repeat", "2", "--delay", "80", "1")
+        wait_for("the About window", lambda: self.reader.find("Form2"))
+        time.sleep(1.0)
+        self.assertIsNotNone(self.reader.find("Form2"), "the double-click closed About")
+        self.assertIsNone(program.poll())
 
 
 if __name__ == "__main__":

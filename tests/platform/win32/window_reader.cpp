@@ -9,9 +9,15 @@
 //   A <child id> <role> <left,top,width,height on the screen> <name>
 // "hit <hwnd> <x> <y>" prints what is at a screen point: "END <child id>", "END object" for a
 // child window's own object, or "END none".
+// "self <hwnd>" prints the window's client object itself: "END <role> <name> <description>
+// <default action>", tab-separated.
+// "clip <count> <text>" puts the text, \b and \t as in C, count times over on the clipboard.
+// "watch <hwnd>" starts listening for the window's description changes; "heard" waits a moment
+// and prints "END <descriptions heard since the last time, tab-separated>".
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <io.h>
 #include <oleacc.h>
@@ -166,14 +172,98 @@ void hitTest(const char* handle, long x, long y) {
     std::printf("END %s\n", answer.c_str());
 }
 
+void printSelf(const char* handle) {
+    std::string answer = "none";
+    if (IAccessible* object = clientObject(handle)) {
+        VARIANT self;
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        VARIANT role;
+        VariantInit(&role);
+        object->get_accRole(self, &role);
+        BSTR name = nullptr, description = nullptr, action = nullptr;
+        object->get_accName(self, &name);
+        object->get_accDescription(self, &description);
+        object->get_accDefaultAction(self, &action);
+        answer = std::to_string(role.vt == VT_I4 ? role.lVal : -1) + "\t" + bstrText(name) + "\t" +
+                 bstrText(description) + "\t" + bstrText(action);
+        VariantClear(&role);
+        object->Release();
+    }
+    std::printf("END %s\n", answer.c_str());
+}
+
+void setClipboard(long count, const char* escapedText) {
+    std::wstring piece;
+    for (const char* c = escapedText; *c && *c != '\n'; ++c) {
+        if (*c == '\\' && (c[1] == 'b' || c[1] == 't')) {
+            piece += c[1] == 'b' ? L'\b' : L'\t';
+            ++c;
+        } else {
+            piece += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+        }
+    }
+    std::wstring text;
+    for (long i = 0; i < count; ++i)
+        text += piece;
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    bool done = false;
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+        GlobalUnlock(memory);
+        done =
+            OpenClipboard(nullptr) && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory);
+        CloseClipboard();
+    }
+    std::printf("END %d\n", done ? 1 : 0);
+}
+
+// The descriptions a screen reader would be told of, as they change. An event hook's procedure
+// has no context of its own, so this is where it writes.
+struct Listening {
+    HWND window = nullptr;
+    std::string heard;
+};
+Listening listening;
+
+void CALLBACK onDescription(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                            DWORD) {
+    if (window != listening.window || object != OBJID_CLIENT || child != CHILDID_SELF)
+        return;
+    IAccessible* accessible = nullptr;
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&accessible))))
+        return;
+    BSTR description = nullptr;
+    accessible->get_accDescription(self, &description);
+    listening.heard += bstrText(description) + "\t";
+    accessible->Release();
+}
+
+void heard() {
+    const DWORD until = GetTickCount() + 500;
+    MSG message;
+    while (GetTickCount() < until) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+    }
+    std::printf("END %s\n", listening.heard.c_str());
+    listening.heard.clear();
+}
+
 } // namespace
 
 int main() {
     // Bytes as they are: no CR added before each LF.
     _setmode(_fileno(stdout), _O_BINARY);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    char line[64];
+    char line[256];
     char handle[32];
+    char text[200];
     long id = 0, x = 0, y = 0;
     while (std::fgets(line, sizeof line, stdin)) {
         if (std::string(line).rfind("quit", 0) == 0)
@@ -184,6 +274,18 @@ int main() {
             hitTest(handle, x, y);
         } else if (std::sscanf(line, "press %31s %ld", handle, &id) == 2) {
             press(handle, id);
+        } else if (std::sscanf(line, "self %31s", handle) == 1) {
+            printSelf(handle);
+        } else if (std::sscanf(line, "clip %ld %199[^\n]", &id, text) == 2) {
+            setClipboard(id, text);
+        } else if (std::sscanf(line, "watch %31s", handle) == 1) {
+            listening.window =
+                reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(handle, nullptr, 10)));
+            SetWinEventHook(EVENT_OBJECT_DESCRIPTIONCHANGE, EVENT_OBJECT_DESCRIPTIONCHANGE, nullptr,
+                            onDescription, 0, 0, WINEVENT_OUTOFCONTEXT);
+            std::printf("END\n");
+        } else if (std::string(line).rfind("heard", 0) == 0) {
+            heard();
         } else {
             EnumWindows(printTopLevel, 0);
             std::printf("END\n");
