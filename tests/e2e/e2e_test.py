@@ -239,6 +239,8 @@ class EndToEnd(unittest.TestCase):
         self.assertTrue(field.get_state_set().contains(Atspi.StateType.EDITABLE))
         for name in ("Close", "About"):
             self.assertEqual(p.control(name).get_role(), Atspi.Role.PUSH_BUTTON, name)
+        self.assertEqual(p.control(MAIN_TITLE).get_role(), Atspi.Role.IMAGE)
+        self.assertEqual(p.main.get_n_actions(), 0, "the main window is no button")
         # Pressing About through the accessibility interface opens the About window, which
         # reads out what its picture says.
         about_button = p.control("About")

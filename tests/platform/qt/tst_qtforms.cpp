@@ -58,9 +58,7 @@ QTestEventList keys(std::initializer_list<X11Key> strokes) {
 
 constexpr design::Placement inputPlace{"Input", 150, 150, 1500, 405};
 constexpr design::Placement comboPlace{"Combo", 1800, 150, 1455, 390};
-constexpr design::Placement lowerPlace{"Lower", 150, 900, 60, 45};   // 4 x 3 px
-constexpr design::Placement upperPlace{"Upper", 180, 900, 60, 45};   // overlaps Lower
-constexpr design::Placement screenPlace{"Screen", 150, 900, 60, 45}; // a decoration over both
+constexpr design::Placement picturePlace{"Picture", 150, 900, 60, 45}; // 4 x 3 px
 constexpr std::array<std::string_view, 2> entries{"Celsius", "Kelvin"};
 
 // A window of the program by its title (the combo box's list is a top-level widget too).
@@ -102,22 +100,15 @@ private slots:
     void typedEntryIsNotAPick();
     void keyboardPickShowsTheEntry();
 
-    void pictureKeepsItsOwnSize();
     void pictureClicks_data();
     void pictureClicks();
-    void upperPictureTakesTheClick();
-    void dragMovesTheWindow_data();
-    void dragMovesTheWindow();
     void commands_data();
     void commands();
     void oversizedWindowStaysOnTheScreen();
     void unloadFromItsOwnHandler();
     void messageBoxIsRealAndIgnoresAHeldKey();
 
-    void programWindows_data();
-    void programWindows();
     void programGeometryAndTabOrder();
-    void lastUnloadEndsTheLoop();
 
 private:
     FormWindow& makeWindow(bool escapeDismisses = false, int width = 300, int height = 150);
@@ -423,18 +414,6 @@ void tst_QtForms::keyboardPickShowsTheEntry() {
     QCOMPARE(seen, QStringList{"Kelvin"});
 }
 
-void tst_QtForms::pictureKeepsItsOwnSize() {
-    FormWindow& window = makeWindow();
-    auto& close = static_cast<platform::qt::Picture&>(window.addPicture(
-        {.place = {"Wide", 0, 0, 600, 450}, .picture = design::pictures::closeButton}));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    // Larger than the picture (22 x 18): drawn at its own size, never stretched.
-    const QImage shot = close.grab().toImage();
-    QCOMPARE(shot.pixelColor(30, 25), shot.pixelColor(39, 29)); // both beyond the picture
-    QVERIFY(shot.pixelColor(11, 9) != shot.pixelColor(30, 25));
-}
-
 void tst_QtForms::pictureClicks_data() {
     QTest::addColumn<Qt::MouseButton>("button");
     QTest::addColumn<QPoint>("releaseAt");
@@ -450,7 +429,7 @@ void tst_QtForms::pictureClicks() {
     QFETCH(int, clicks);
     FormWindow& window = makeWindow();
     auto& picture = static_cast<platform::qt::Picture&>(window.addPicture(
-        {.place = lowerPlace, .picture = design::pictures::closeButton, .button = true}));
+        {.place = picturePlace, .picture = design::pictures::closeButton, .button = true}));
     QList<std::optional<platform::Click::Press>> seen;
     picture.onClick = [&seen](const platform::Click& click) {
         seen << click.press;
@@ -460,56 +439,6 @@ void tst_QtForms::pictureClicks() {
     QCOMPARE(seen.size(), clicks);
     if (clicks)
         QCOMPARE(seen.front()->x, picture.mapToGlobal(QPoint(1, 1)).x()); // and where
-}
-
-// Clicks go through the window, which finds the widget under the mouse as the user's would.
-void tst_QtForms::upperPictureTakesTheClick() {
-    FormWindow& window = makeWindow();
-    QStringList clicked;
-    for (const design::Placement& place : {lowerPlace, upperPlace, screenPlace}) {
-        platform::Picture& picture = window.addPicture({.place = place,
-                                                        .picture = design::pictures::closeButton,
-                                                        .button = place.control != "Screen"});
-        picture.onClick = [&clicked, place](const platform::Click&) {
-            clicked << QLatin1String(place.control.data());
-        };
-    }
-    window.onClick = [&clicked](const platform::Click&) {
-        clicked << QStringLiteral("window");
-    };
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(13, 61));   // overlap
-    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(10, 61));   // lower only
-    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(100, 120)); // background
-    QCOMPARE(clicked, QStringList({"Upper", "Lower", "window"}));
-}
-
-void tst_QtForms::dragMovesTheWindow_data() {
-    QTest::addColumn<QPoint>("offset");
-    QTest::addColumn<bool>("moves");
-    const int threshold = QApplication::startDragDistance();
-    QTest::newRow("drag beyond the threshold") << QPoint(threshold + 30, 20) << true;
-    QTest::newRow("jitter below the threshold is a click") << QPoint(threshold / 2, 0) << false;
-}
-
-void tst_QtForms::dragMovesTheWindow() {
-    QFETCH(QPoint, offset);
-    QFETCH(bool, moves);
-    FormWindow& window = makeWindow();
-    int clicks = 0;
-    window.onClick = [&clicks](const platform::Click&) {
-        ++clicks;
-    };
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QPoint start = window.pos();
-    const QPoint press(20, 20);
-    QTest::mousePress(&window, Qt::LeftButton, {}, press);
-    QTest::mouseMove(&window, press + offset);
-    QTest::mouseRelease(&window, Qt::LeftButton, {}, press + offset);
-    QTRY_COMPARE(window.pos(), moves ? start + offset : start);
-    QCOMPARE(clicks, moves ? 0 : 1);
 }
 
 void tst_QtForms::commands_data() {
@@ -597,81 +526,6 @@ void tst_QtForms::messageBoxIsRealAndIgnoresAHeldKey() {
     QTRY_VERIFY(input.hasFocus());
 }
 
-// The program's windows as a screen reader meets them: each control's role, name and actions,
-// and for the text boxes whether they may be edited; read-only boxes must not claim both.
-void tst_QtForms::programWindows_data() {
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QAccessible::Role>("role");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QStringList>("actions");
-    QTest::addColumn<int>("editable"); // -1: not a text box
-    QTest::addColumn<QRect>("shown");  // in the window; empty: not checked
-
-    const QStringList none;
-    const QStringList press{QAccessibleActionInterface::pressAction()};
-    const QStringList focus{QAccessibleActionInterface::setFocusAction()};
-    const QStringList combo{QAccessibleActionInterface::showMenuAction(),
-                            QAccessibleActionInterface::pressAction()};
-    const auto row = [](const char* name, const char* control, QAccessible::Role role,
-                        const char* accessibleName, const QStringList& actions, int editable,
-                        QRect shown = {}) {
-        QTest::newRow(name) << control << role << accessibleName << actions << editable << shown;
-    };
-    row("main window, no press", "Velmora Temperature Converter", QAccessible::Window,
-        "Velmora Temperature Converter", none, -1);
-    row("About window, closed by a press", "Form2", QAccessible::Window,
-        "About Velmora Temperature Converter", press, -1);
-    row("input", "Text1", QAccessible::EditableText, "Temperature to convert", focus, 1);
-    row("scale, not its current text", "Combo1", QAccessible::ComboBox, "Scale", combo, -1);
-    row("scale's field, named after it", "Combo1 field", QAccessible::EditableText, "Scale", focus,
-        1);
-    row("Fahrenheit output", "Text2", QAccessible::EditableText, "Fahrenheit", focus, 0);
-    row("close picture", "Image1", QAccessible::PushButton, "Close", press, -1,
-        QRect(552, 0, 20, 18));
-    row("About picture, as much as shows", "Image4", QAccessible::PushButton, "About", press, -1,
-        QRect(0, 224, 572, 63));
-    row("title banner, as much as shows", "Image3", QAccessible::Graphic,
-        "Velmora Temperature Converter", none, -1, QRect(0, 0, 572, 67));
-}
-
-void tst_QtForms::programWindows() {
-    QFETCH(QString, control);
-    QFETCH(QAccessible::Role, role);
-    QFETCH(QString, name);
-    QFETCH(QStringList, actions);
-    QFETCH(int, editable);
-    QFETCH(QRect, shown);
-
-    ui::Program program(*m_runtime);
-    program.start();
-    QWidget* main = programWindow(mainTitle);
-    QVERIFY(QTest::qWaitForWindowActive(main));
-    QObject* object = main->findChild<QWidget*>(control);
-    if (control == QLatin1String("Velmora Temperature Converter")) {
-        object = main;
-    } else if (control == QLatin1String("Form2")) {
-        QTest::keyClick(main, Qt::Key_F1);
-        object = programWindow("Form2");
-        QVERIFY(object);
-    } else if (control == QLatin1String("Combo1 field")) {
-        object = main->findChild<QComboBox*>(QStringLiteral("Combo1"))->lineEdit();
-    }
-    QVERIFY2(object, qPrintable(control));
-    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(object);
-    QVERIFY(face);
-    QCOMPARE(face->role(), role);
-    QCOMPARE(face->text(QAccessible::Name), name);
-    QAccessibleActionInterface* doer = face->actionInterface();
-    QCOMPARE(doer ? doer->actionNames() : QStringList(), actions);
-    if (!shown.isEmpty())
-        QCOMPARE(face->rect(), shown.translated(main->mapToGlobal(QPoint(0, 0))));
-    if (editable < 0)
-        return;
-    QCOMPARE(bool(face->state().readOnly), !editable);
-    QCOMPARE(bool(face->state().editable), bool(editable));
-    QCOMPARE(face->editableTextInterface() != nullptr, bool(editable));
-}
-
 void tst_QtForms::programGeometryAndTabOrder() {
     ui::Program program(*m_runtime);
     program.start();
@@ -701,34 +555,6 @@ void tst_QtForms::programGeometryAndTabOrder() {
     QCOMPARE(visited, QStringList({"Text2", "Text3", "Combo1", "Text4", "Text1"}));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QCOMPARE(owner(), QStringLiteral("Text4"));
-}
-
-// The real event loop, as the program's entry runs it: closing the main window first keeps it
-// running for About, and unloading the last window ends it.
-void tst_QtForms::lastUnloadEndsTheLoop() {
-    ui::Program program(*m_runtime);
-    const auto click = [](QPoint at) {
-        if (QWidget* window = QApplication::topLevelAt(at))
-            QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
-                              window->mapFromGlobal(at));
-    };
-    QWidget* main = nullptr;
-    bool aboutOutlived = false;
-    QTimer::singleShot(0, this, [&] {
-        main = programWindow(mainTitle);
-        const QPoint origin = main->mapToGlobal(QPoint(0, 0));
-        QTest::mouseClick(main->windowHandle(), Qt::LeftButton, {}, QPoint(20, 250)); // About
-        QTest::mouseClick(main->windowHandle(), Qt::LeftButton, {}, QPoint(565, 8));  // close
-        QTimer::singleShot(0, this, [&, origin] {
-            aboutOutlived = !programWindow(mainTitle) && programWindow("Form2");
-            click(origin + QPoint(286, 150)); // About now lies there
-        });
-    });
-    QTimer failsafe;
-    failsafe.callOnTimeout(qApp, [] { QCoreApplication::exit(1); });
-    failsafe.start(10'000);
-    QCOMPARE(program.run(), 0);
-    QVERIFY(aboutOutlived);
 }
 
 QTEST_MAIN(tst_QtForms)

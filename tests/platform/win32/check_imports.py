@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
 """Compares the functions the .exe imports (its import table, read by the toolchain's objdump)
-with tests/platform/win32/imports.txt, where each has the oldest Windows that has it. The program runs on
+with platform/win32/imports.txt, where each has the oldest Windows that has it. The program runs on
 Windows 7 SP1 and later: a function Windows 7 lacks would stop it from starting there, so it must
 be looked up at run time instead. A new import fails until it is listed, a listed one that is gone
 until it is deleted.
@@ -15,7 +15,8 @@ import re
 import subprocess
 import sys
 
-LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "imports.txt")
+LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "platform",
+                    "win32", "imports.txt")
 # Oldest first; the program's oldest Windows is 7 (with Service Pack 1).
 WINDOWS = ["2000", "XP", "Vista", "7", "8", "8.1", "10"]
 OLDEST = "7"
@@ -23,8 +24,8 @@ HEADER = """\
 # SPDX-License-Identifier: MIT
 # Every function the Windows program imports, as dll!function, and the oldest Windows that has it:
 # 2000, XP, Vista, 7, 8, 8.1 or 10. The program runs on Windows 7 SP1, so none may be newer than 7;
-# a newer one is looked up at run time (GetProcAddress). tests/platform/win32/check_imports.py compares this
-# list with the built .exe, and rewrites it with --write.
+# a newer one is looked up at run time (GetProcAddress). tests/platform/win32/check_imports.py
+# compares this list with the built .exe, and rewrites it with --write.
 """
 
 
@@ -79,17 +80,17 @@ def main(program, objdump, write=False):
     if new:
         failures.append(
             "the program imports functions the list lacks. Add these lines to "
-            "tests/platform/win32/imports.txt (or run this script with --write), each ? replaced with the "
+            "platform/win32/imports.txt (or run this script with --write), each ? replaced with the "
             "oldest Windows that has the function, from its documentation:\n"
             + "\n".join(line(name, "?") for name in new))
     gone = sorted(entries.keys() - found, key=str.lower)
     if gone:
         failures.append("the program no longer imports these; delete their lines from "
-                        "tests/platform/win32/imports.txt:\n" + "\n".join(gone))
+                        "platform/win32/imports.txt:\n" + "\n".join(gone))
     for name in sorted(found & entries.keys(), key=str.lower):
         windows = entries[name]
         if windows not in WINDOWS:
-            failures.append(f"{name}: '{windows}' in tests/platform/win32/imports.txt; write the oldest "
+            failures.append(f"{name}: '{windows}' in platform/win32/imports.txt; write the oldest "
                             f"Windows that has the function instead, one of {', '.join(WINDOWS)}")
         elif WINDOWS.index(windows) > WINDOWS.index(OLDEST):
             function = name.split("!", 1)[1]
