@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/win32/Accessible.h"
 
+#include "platform/win32/SystemLibrary.h"
+
 #include <oleacc.h>
 #include <oleidl.h>
 
@@ -219,7 +221,7 @@ public:
             return E_POINTER;
         if (!m_extras)
             return RPC_E_DISCONNECTED;
-        VariantInit(end);
+        end->vt = VT_EMPTY;
         const long first = standardCount() + 1;
         const long last = standardCount() + m_extras->pictureCount();
         const bool fromSelf = start.vt == VT_I4 && start.lVal == CHILDID_SELF;
@@ -316,7 +318,10 @@ private:
     }
 
     static HRESULT text(const wchar_t* value, BSTR* out) {
-        *out = SysAllocString(value);
+        // The system's allocator, which the client frees the text with.
+        const auto allocate =
+            systemFunction<BSTR WINAPI(const OLECHAR*)>(L"oleaut32.dll", "SysAllocString");
+        *out = allocate ? allocate(value) : nullptr;
         return *out ? S_OK : E_OUTOFMEMORY;
     }
 
@@ -353,15 +358,21 @@ std::optional<LRESULT> AccessibleObject::answer(HWND window, WPARAM w, LPARAM l,
     // Compared as 32 bits: the id is a DWORD that a 64-bit LPARAM may carry sign-extended.
     if (static_cast<DWORD>(l) != static_cast<DWORD>(OBJID_CLIENT) || !com.use())
         return std::nullopt;
+    const auto standardObject = systemFunction<HRESULT WINAPI(HWND, LONG, REFIID, void**)>(
+        L"oleacc.dll", "CreateStdAccessibleObject");
+    const auto result = systemFunction<LRESULT WINAPI(REFIID, WPARAM, LPUNKNOWN)>(
+        L"oleacc.dll", "LresultFromObject");
+    if (!standardObject || !result)
+        return std::nullopt;
     if (!m_object) {
         IAccessible* standard = nullptr;
-        if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible,
-                                             reinterpret_cast<void**>(&standard))) ||
+        if (FAILED(standardObject(window, OBJID_CLIENT, IID_IAccessible,
+                                  reinterpret_cast<void**>(&standard))) ||
             !standard)
             return std::nullopt;
         m_object = new ClientAccessible(window, standard, m_extras); // a COM object: it counts
     }
-    return LresultFromObject(IID_IAccessible, w, m_object);
+    return result(IID_IAccessible, w, m_object);
 }
 
 } // namespace platform::win32

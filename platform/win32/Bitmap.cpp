@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/win32/Bitmap.h"
 
+#include "platform/win32/SystemLibrary.h"
+
 #include <cctype>
 #include <cstdint>
 #include <cstring>
@@ -88,14 +90,17 @@ Bitmap Bitmap::fromRawPixels(const BYTE* bytes, DWORD size) {
 }
 
 Bitmap Bitmap::fromPng(const BYTE* bytes, DWORD size) {
+    const auto createInstance =
+        systemFunction<HRESULT WINAPI(REFCLSID, LPUNKNOWN, DWORD, REFIID, void**)>(
+            L"ole32.dll", "CoCreateInstance");
     ComPtr<IWICImagingFactory> factory;
     ComPtr<IWICStream> stream;
     ComPtr<IWICBitmapDecoder> decoder;
     ComPtr<IWICBitmapFrameDecode> frame;
     ComPtr<IWICFormatConverter> converted;
-    if (!bytes ||
-        FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, factory.putVoid())) ||
+    if (!bytes || !createInstance ||
+        FAILED(createInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_IWICImagingFactory, factory.putVoid())) ||
         FAILED(factory->CreateStream(stream.put())) ||
         FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(bytes), size)) ||
         FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr,
@@ -123,8 +128,8 @@ void Bitmap::draw(HDC target, const RECT& where) const {
         return;
     const MemoryDC source(target, m_bitmap.get());
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(target, where.left, where.top, where.right - where.left, where.bottom - where.top,
-               source.get(), 0, 0, m_width, m_height, blend);
+    GdiAlphaBlend(target, where.left, where.top, where.right - where.left, where.bottom - where.top,
+                  source.get(), 0, 0, m_width, m_height, blend);
 }
 
 } // namespace platform::win32

@@ -41,7 +41,8 @@ LRESULT CALLBACK eatRepeats(int code, WPARAM w, LPARAM l) {
 Runtime::Runtime(HINSTANCE instance, int showCommand)
     : m_instance(instance)
     , m_showCommand(showCommand) {
-    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                        ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
