@@ -170,14 +170,10 @@ LRESULT FormWindow::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_ERASEBKGND:
         return 1; // all of it is painted, off the screen first
     case WM_LBUTTONDOWN:
-        pressed(l);
-        return 0;
     case WM_MOUSEMOVE:
     case WM_CAPTURECHANGED:
-        followDrag(message, w, l);
-        return 0;
     case WM_LBUTTONUP:
-        released(l);
+        mouse(message, w, l);
         return 0;
     case WM_COMMAND:
     case WM_CTLCOLOREDIT:
@@ -200,11 +196,8 @@ LRESULT FormWindow::handle(UINT message, WPARAM w, LPARAM l) {
             return *answer;
         break;
     case pressPictureMessage:
-        clickPicture(static_cast<int>(w), {});
-        return 0;
     case pressWindowMessage:
-        if (onClick)
-            onClick({});
+        pressedByScreenReader(message, w);
         return 0;
     default:
         break;
@@ -245,6 +238,22 @@ int FormWindow::pictureAt(POINT client, bool buttonsOnly) const {
             return i;
     }
     return -1;
+}
+
+void FormWindow::mouse(UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_LBUTTONDOWN)
+        pressed(l);
+    else if (message == WM_LBUTTONUP)
+        released(l);
+    else
+        followDrag(message, w, l);
+}
+
+void FormWindow::pressedByScreenReader(UINT message, WPARAM w) {
+    if (message == pressPictureMessage)
+        clickPicture(static_cast<int>(w), {});
+    else if (onClick)
+        onClick({});
 }
 
 // A press on a button picture belongs to it; elsewhere it may be a click on the window or the

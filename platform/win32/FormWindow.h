@@ -62,6 +62,8 @@ private:
 
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void paint();
+    void mouse(UINT message, WPARAM w, LPARAM l);
+    void pressedByScreenReader(UINT message, WPARAM w);
     void pressed(LPARAM l);
     void released(LPARAM l);
     void followDrag(UINT message, WPARAM w, LPARAM l);
