@@ -189,6 +189,7 @@ class WindowsProgram(unittest.TestCase):
         cls.xvfb.wait()
 
     def start(self):
+        wait_for("no window of an earlier run", lambda: self.main_window() is None)
         program = subprocess.Popen([WINE, PROGRAM], stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         self.addCleanup(lambda: program.poll() is None and program.kill())
@@ -347,10 +348,13 @@ class WindowsProgram(unittest.TestCase):
                                 window[1] <= top and top + height <= window[3])
         xdotool("mousemove", "--sync", *map(str, self.at(main, 286, 250)))
         xdotool("click", "--repeat", "2", "--delay", "80", "1")
-        wait_for("the About window", lambda: self.reader.find("Form2"))
+        about = wait_for("the About window", lambda: self.reader.find("Form2"))
         time.sleep(1.0)
         self.assertIsNotNone(self.reader.find("Form2"), "the double-click closed About")
-        self.assertIsNone(program.poll())
+        click(*self.at(about, 100, 100))
+        wait_for("About to close", lambda: self.reader.find("Form2") is None)
+        xdotool("key", "alt+F4")
+        self.assertEqual(program.wait(timeout=20), 0)
 
 
 if __name__ == "__main__":
