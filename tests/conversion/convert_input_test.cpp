@@ -171,47 +171,6 @@ TEST(ConvertInput, OverflowStopsPartWay) {
         ExpectRun(row);
 }
 
-// The window runs the routine at each change of the input and each pick of a scale; the boxes
-// keep their texts between runs.
-TEST(ConvertInput, SuccessiveRuns) {
-    struct Step {
-        const char* input;
-        const char* scale;
-    };
-    struct Row {
-        const char* name;
-        std::vector<Step> steps;
-        std::array<std::string, 3> boxes;
-    };
-    const Row rows[] = {
-        {"typing 1, 0, 0 as Celsius",
-         {{"1", "Celsius"}, {"10", "Celsius"}, {"100", "Celsius"}},
-         {"212°F", "100°C", "373°K"}},
-        {"scale picked after typing",
-         {{"100", "Celsius"}, {"100", "Fahrenheit"}},
-         {"100°F", "37.7777777777778°C", "310.927777777778°K"}},
-        {"emptying the input keeps the results",
-         {{"37", "Celsius"}, {"3", "Celsius"}, {"", "Celsius"}},
-         {"37.4°F", "3°C", "276°K"}},
-        {"a typed unknown scale keeps the results",
-         {{"37", "Celsius"}, {"370", "celsius"}},
-         {"98.6°F", "37°C", "310°K"}},
-        {"an error keeps the boxes it did not reach",
-         {{"37", "Celsius"}, {".", "Fahrenheit"}},
-         {".°F", "37°C", "310°K"}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        RecordingView view;
-        for (const auto& step : row.steps) {
-            view.input = step.input;
-            view.scale = step.scale;
-            RunConvert(view);
-        }
-        EXPECT_EQ(view.boxes, row.boxes);
-    }
-}
-
 // Each value comes from the input as it stands when that value is computed, not from a copy taken
 // at the start: a change made while a box is written reaches the boxes after it.
 TEST(ConvertInput, ReadsTheInputForEachValue) {

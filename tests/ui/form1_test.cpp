@@ -61,6 +61,7 @@ TEST(MainWindow, IsBuiltAsDesigned) {
     EXPECT_EQ(main.picture("Image1").spec().accessibleName, "Close");
 }
 
+// One worked result a scale (the engine's own test has them all), reached both ways.
 struct Worked {
     const char* input;
     const char* scale;
@@ -68,18 +69,11 @@ struct Worked {
 };
 const Worked workedResults[] = {
     {"100", "Fahrenheit", {"100°F", "37.7777777777778°C", "310.927777777778°K"}},
-    {"32", "Fahrenheit", {"32°F", "0°C", "273.15°K"}},
-    {"212", "Fahrenheit", {"212°F", "100°C", "373.15°K"}},
-    {".5", "Fahrenheit", {".5°F", "-17.5°C", "255.65°K"}},
-    {"100", "Celsius", {"212°F", "100°C", "373°K"}},
-    {"37", "Celsius", {"98.6°F", "37°C", "310°K"}},
     {"007", "Celsius", {"44.6°F", "007°C", "280°K"}},
-    {"0", "Kelvin", {"-459.4°F", "-273°C", "0°K"}},
     {"273.15", "Kelvin", {"32.27°F", "0.149999999999977°C", "273.15°K"}},
-    {"373", "Kelvin", {"212°F", "100°C", "373°K"}},
 };
 
-TEST(MainWindow, ShowsTheWorkedResultsFromEitherTrigger) {
+TEST(MainWindow, ConvertsOnEitherTrigger) {
     for (const Worked& row : workedResults) {
         for (const bool scaleFirst : {true, false}) {
             SCOPED_TRACE(std::string(row.input) + " " + row.scale +
