@@ -3,14 +3,16 @@
 
 #include "conversion/number_text.h"
 #include "design/layout.h"
+#include "design/texts.h"
 #include "ui/InputRules.h"
-#include "ui/Texts.h"
 
 #include <array>
 #include <exception>
 #include <utility>
 
 namespace ui {
+
+namespace text = design::text;
 
 namespace {
 

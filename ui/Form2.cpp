@@ -2,12 +2,14 @@
 #include "ui/Form2.h"
 
 #include "design/layout.h"
-#include "ui/Texts.h"
+#include "design/texts.h"
 
 #include <cstdlib>
 #include <utility>
 
 namespace ui {
+
+namespace text = design::text;
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "conversion/convert_input.h"
 #include "design/layout.h"
 #include "design/pictures.h"
-#include "ui/Texts.h"
+#include "design/texts.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>
@@ -161,7 +161,7 @@ QImage ArtworkPainter::background(int scale) const {
                 rowMiddle("Text4"));
 
     // "Converter" and an arrow that ends just short of the input box.
-    const QString converter = fromView(ui::text::converterCaption);
+    const QString converter = fromView(design::text::converterCaption);
     constexpr qreal firstRow = rowMiddle("Text1");
     drawCaption(painter, captionFont, converter, captionLeft, firstRow);
     const qreal arrowStart =
@@ -250,14 +250,15 @@ QImage ArtworkPainter::titleBanner(int scale) const {
     constexpr int width = pictures::titleBanner.width;
     constexpr int height = pictures::titleBanner.height;
     constexpr qreal centre = kTitleBannerOverhang + kWindowWidth / 2;
-    return glossyBar(width, scale, kAmber, centre, height, fromView(ui::text::title), height / 2.0);
+    return glossyBar(width, scale, kAmber, centre, height, fromView(design::text::title),
+                     height / 2.0);
 }
 
 QImage ArtworkPainter::aboutBanner(int scale) const {
     constexpr int width = pictures::aboutBanner.width;
     constexpr qreal centre = kAboutBannerOverhang + kWindowWidth / 2;
     return glossyBar(width, scale, kGlowRed, centre, kAboutBannerShown * 0.6,
-                     fromView(ui::text::aboutName), kAboutBannerShown / 2.0);
+                     fromView(design::text::aboutName), kAboutBannerShown / 2.0);
 }
 
 QImage ArtworkPainter::closeButton(int scale) const {
@@ -301,8 +302,8 @@ QImage ArtworkPainter::aboutCard(int scale) const {
     painter.fillRect(QRectF(0, 0, width, height), glow);
 
     const qreal centreX = width / 2.0;
-    drawLettering(painter, font(32), fromView(ui::text::title), QPointF(centreX, 48));
-    drawLettering(painter, font(22), fromView(ui::text::cardVersion), QPointF(centreX, 86));
+    drawLettering(painter, font(32), fromView(design::text::title), QPointF(centreX, 48));
+    drawLettering(painter, font(22), fromView(design::text::cardVersion), QPointF(centreX, 86));
 
     // A short rule between the title and the credits.
     QLinearGradient rule(centreX - 120, 0, centreX + 120, 0);
@@ -315,9 +316,9 @@ QImage ArtworkPainter::aboutCard(int scale) const {
     constexpr qreal firstLine = 148;
     constexpr qreal lineStep = 32;
     // The last line's descenders end well above the edge of what shows.
-    static_assert(firstLine + (ui::text::cardCredits.size() - 1) * lineStep + 20 < shown);
+    static_assert(firstLine + (design::text::cardCredits.size() - 1) * lineStep + 20 < shown);
     qreal baseline = firstLine;
-    for (std::string_view line : ui::text::cardCredits) {
+    for (std::string_view line : design::text::cardCredits) {
         drawLettering(painter, credits, fromView(line), QPointF(centreX, baseline));
         baseline += lineStep;
     }

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "FakeRuntime.h"
+#include "design/texts.h"
 #include "ui/Program.h"
-#include "ui/Texts.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -16,8 +16,8 @@ struct Session {
 
     Session() { EXPECT_EQ(program.run(), 0); }
 
-    fake::Window* main() const { return runtime.window(ui::text::title); }
-    fake::Window* about() const { return runtime.window(ui::text::aboutTitle); }
+    fake::Window* main() const { return runtime.window(design::text::title); }
+    fake::Window* about() const { return runtime.window(design::text::aboutTitle); }
     fake::TextBox& box(std::string_view name) const { return main()->textBox(name); }
     fake::TextBox& input() const { return box("Text1"); }
     fake::ComboBox& scale() const { return main()->comboBox(); }

@@ -10,8 +10,8 @@
 namespace {
 
 using Outputs = std::vector<std::string>;
-const std::string refused(ui::text::refusedCharacter);
-const std::string tooLong(ui::text::tooLong);
+const std::string refused(design::text::refusedCharacter);
+const std::string tooLong(design::text::tooLong);
 
 TEST(MainWindow, IsBuiltAsDesigned) {
     Session s;

@@ -18,8 +18,8 @@
 namespace {
 
 constexpr std::size_t limit = 50'000;
-const std::string refusedMessage(ui::text::refusedCharacter);
-const std::string tooLongMessage(ui::text::tooLong);
+const std::string refusedMessage(design::text::refusedCharacter);
+const std::string tooLongMessage(design::text::tooLong);
 
 // What may make up a number: the digits and the full stop; backspace too, as a key.
 bool numberCharacter(char32_t c) {

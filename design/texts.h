@@ -7,7 +7,7 @@
 // Every text the program shows or tells a screen reader, and the words painted into its pictures
 // (the artwork generator takes them from here). The scales' names are the conversion's
 // (conversion::ScaleName).
-namespace ui::text {
+namespace design::text {
 
 inline constexpr std::string_view title = "Velmora Temperature Converter";
 
@@ -43,4 +43,4 @@ inline constexpr std::array<std::string_view, 4> cardCredits = {
     "1999",
 };
 
-} // namespace ui::text
+} // namespace design::text
