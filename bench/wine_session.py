@@ -107,6 +107,81 @@ def stop(process, pid=None):
         process.wait()
 
 
+class Input:
+    """Real X key and mouse events (the XTest extension, as xdotool sends them), and the pixels of
+    a rectangle of the screen, on the Screen's connection."""
+
+    ALL_PLANES = ctypes.c_ulong(~0 & 0xFFFFFFFFFFFFFFFF)
+    Z_PIXMAP = 2
+
+    def __init__(self, screen):
+        self.screen = screen
+        self.x = screen.x
+        try:
+            self.xtst = ctypes.CDLL("libXtst.so.6")
+        except OSError as error:
+            raise RuntimeError("libXtst.so.6 is missing (Debian: libxtst6, which xdotool "
+                               "brings)") from error
+        self.x.XStringToKeysym.restype = ctypes.c_ulong
+        self.x.XStringToKeysym.argtypes = [ctypes.c_char_p]
+        self.x.XKeysymToKeycode.restype = ctypes.c_ubyte
+        self.x.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self.x.XFlush.argtypes = [ctypes.c_void_p]
+        self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
+                                                ctypes.c_ulong]
+        self.xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
+                                                   ctypes.c_ulong]
+        self.xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
+                                                   ctypes.c_int, ctypes.c_ulong]
+        self.images = {}
+
+    def keycode(self, name):
+        code = self.x.XKeysymToKeycode(self.screen.display, self.x.XStringToKeysym(name.encode()))
+        if not code:
+            raise RuntimeError(f"no key for {name}")
+        return code
+
+    def key(self, name, shift=False):
+        """Presses and releases a key (X keysym name), with Shift held if asked."""
+        display = self.screen.display
+        codes = ([self.keycode("Shift_L")] if shift else []) + [self.keycode(name)]
+        for code in codes:
+            self.xtst.XTestFakeKeyEvent(display, code, 1, 0)
+        for code in reversed(codes):
+            self.xtst.XTestFakeKeyEvent(display, code, 0, 0)
+        self.x.XFlush(display)
+
+    def move(self, x, y):
+        self.xtst.XTestFakeMotionEvent(self.screen.display, -1, x, y, 0)
+        self.x.XFlush(self.screen.display)
+
+    def click(self, x, y):
+        self.move(x, y)
+        time.sleep(0.05)
+        for press in (1, 0):
+            self.xtst.XTestFakeButtonEvent(self.screen.display, 1, press, 0)
+            self.x.XFlush(self.screen.display)
+            time.sleep(0.03)  # a press that lasts, as a hand's does
+
+    def pixels(self, rect):
+        """The bytes of a rectangle (left, top, right, bottom) of the screen, 4 a pixel."""
+        left, top, right, bottom = rect
+        width, height = right - left, bottom - top
+        x = self.x
+        if rect not in self.images:
+            self.images[rect] = x.XGetImage(self.screen.display, self.screen.root, left, top,
+                                            width, height, self.ALL_PLANES, self.Z_PIXMAP)
+        image = self.images[rect]
+        x.XGetSubImage(self.screen.display, self.screen.root, left, top, width, height,
+                       self.ALL_PLANES, self.Z_PIXMAP, image, 0, 0)
+        return ctypes.string_at(image.contents.data, image.contents.bytes_per_line * height)
+
+
+def pixels_differing(before, after):
+    return sum(1 for i in range(0, min(len(before), len(after)), 4)
+               if before[i:i + 4] != after[i:i + 4])
+
+
 class Probe:
     """wine_probe.exe, one command a line."""
 
