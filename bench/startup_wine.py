@@ -13,8 +13,7 @@ on an Xvfb display of its own, and measures for each run:
   - mapped: from the start until the window is mapped (X), for orientation;
   - CPU to first paint: the processor time of the program's process (all threads) at that
     moment, Wine's loader included; the Wine server's share is not in it;
-  - page faults and waits (voluntary context switches, mostly calls to the Wine server) of the
-    process's threads up to that moment;
+  - page faults of the process's threads up to that moment;
   - peak memory: VmHWM of the process that runs the .exe (Wine keeps the pid of `wine` and names
     the .exe in its command line), after the idle period;
   - idle CPU: the process's processor time over --idle seconds (default 1) with the keyboard
@@ -53,7 +52,7 @@ import sys
 import tempfile
 import time
 
-from wine_session import WineSession, cpu_ns, faults_and_waits, peak_rss_kib, stop
+from wine_session import WineSession, cpu_ns, page_faults, peak_rss_kib, stop
 
 POLL_SECONDS = 0.002
 SETTLE_SECONDS = 0.5
@@ -65,7 +64,6 @@ FIGURES = {  # name: unit
     "mapped": "ms",
     "CPU to first paint": "ms",
     "page faults": "count",
-    "waits": "count",
     "peak memory": "MiB",
     "idle CPU": "ms/s",
 }
@@ -114,7 +112,7 @@ def run_once(session, exe, blank, idle_seconds):
         mapped, painted = wait_for_paint(screen, blank, process, exe, start)
         pid = session.wait_for_process(exe, process)
         cpu_to_paint = cpu_ns(pid)
-        faults, waits = faults_and_waits(pid)
+        faults = page_faults(pid)
         window = wait_for(screen.viewable_window, "the window")
         screen.focus(window)
         time.sleep(SETTLE_SECONDS)
@@ -129,7 +127,6 @@ def run_once(session, exe, blank, idle_seconds):
         "mapped": (mapped - start) * 1000,
         "CPU to first paint": cpu_to_paint / 1e6,
         "page faults": faults,
-        "waits": waits,
         "peak memory": peak / 1024,
         "idle CPU": idle_ms,
     }

@@ -81,26 +81,21 @@ def cpu_ns(pid):
     return total
 
 
-def faults_and_waits(pid):
-    """(page faults, voluntary context switches) of all the process's threads: the first says
-    how much memory it touched, the second mostly how often it waited for the Wine server."""
-    faults = waits = 0
+def page_faults(pid):
+    """Page faults of all the process's threads: how much memory it has touched."""
+    faults = 0
     try:
         tasks = os.listdir(f"/proc/{pid}/task")
     except OSError:
-        return 0, 0
+        return 0
     for task in tasks:
         try:
             with open(f"/proc/{pid}/task/{task}/stat") as stat:
                 fields = stat.read().rsplit(")", 1)[1].split()
             faults += int(fields[7]) + int(fields[9])  # minflt, majflt
-            with open(f"/proc/{pid}/task/{task}/status") as status:
-                for line in status:
-                    if line.startswith("voluntary_ctxt_switches:"):
-                        waits += int(line.split()[1])
         except (OSError, ValueError, IndexError):
             pass
-    return faults, waits
+    return faults
 
 
 def peak_rss_kib(pid):
