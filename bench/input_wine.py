@@ -204,6 +204,8 @@ def keystroke(session, keys, subject, cap, idle):
     """Fills the input with LONGEST digits by a paste, then types one digit at its end."""
     result = {"paste": paste(session, keys, subject, LONGEST, cap, idle)}
     length = result["paste"]["kept"]
+    if length is not None:
+        keys.key("End")  # the caret at the end, wherever a message box left it
     if length is None or not wait_until_quiet(subject.pid, cap) or subject.ended():
         result["answered"] = result["shown"] = result["kept"] = None
         return result
@@ -230,7 +232,7 @@ def keystroke(session, keys, subject, cap, idle):
 
 
 CASES = [("paste 1 MiB", MEBIBYTE), ("paste 10 MB", TEN_MEGABYTES), ("keystroke", LONGEST)]
-# (case, figure, unit) rows of the table; "paste 49,999" comes from the keystroke case.
+# The table: (title, case, figures); "paste 49,999" comes from the keystroke case.
 ROWS = [
     ("paste 1,048,576 digits", "paste 1 MiB", ["answered", "settled", "idle CPU", "kept",
                                                "boxes", "peak memory"]),
@@ -240,8 +242,8 @@ ROWS = [
                                                    "peak memory"]),
     (f"one digit at {LONGEST:,}", "keystroke", ["answered", "shown", "kept"]),
 ]
-UNITS = {"answered": "ms", "settled": "ms", "shown": "ms", "idle CPU": "ms/s", "kept": "chars", "boxes": "closed",
-         "peak memory": "MiB"}
+UNITS = {"answered": "ms", "settled": "ms", "shown": "ms", "idle CPU": "ms/s", "kept": "chars",
+         "boxes": "closed", "peak memory": "MiB"}
 
 
 def cell(values, figure, cap):
