@@ -25,10 +25,11 @@ the program's medians to the others', and the medians of the per-round (paired) 
 --profile instead starts each --rounds times with WINEDEBUG=+timestamp,+loaddll (plus any
 --channels) and prints the median time at which each DLL was loaded, and each --mark first and
 last matched a trace line, in ms from the start, beside the first paint; Wine stamps its trace
-with the same monotonic clock. Where perf can sample, it then starts each once more under
-`perf record -e cpu-clock` on that clock, stopped at the first paint, and prints the processor
-time of the process between one DLL load and the next and by module (DLL, Wine's Unix
-libraries, the kernel). perf slows the start-up down: read its times as shares, not as figures.
+with the same monotonic clock. Where perf can sample, it then starts each up to 5 times more
+under `perf record -e cpu-clock` on that clock, each stopped at its first paint, and prints the
+processor time of the process by module (DLL, Wine's Unix libraries, the kernel; medians) and,
+for the start of median processor time, between one DLL load and the next. perf slows the
+start-up down: read its times as shares, not as figures.
 Example: --profile --channels win,ole,wincodecs --mark CoInitializeEx
          --mark "WIN_CreateWindowEx .*parent=00000000" --mark ImagingFactory_CreateInstance
 
@@ -167,6 +168,7 @@ LOADDLL = re.compile(r'^\s*(\d+)\.(\d+):.*trace:loaddll:\w+ Loaded L"(.*?)" at (
 TRACE_TIME = re.compile(r'^\s*(\d+)\.(\d+):')
 PERF_SAMPLE = re.compile(r'^\s*(\d+)\s+(\d+\.\d+):\s+([0-9a-f]+)\s+\((.*)\)')
 PERF_HZ = 10000
+PERF_ROUNDS = 5
 
 
 def perf_works():
@@ -199,9 +201,14 @@ def traced_start(session, exe, blank, workdir, use_perf, channels, marks):
             mapped, painted = wait_for_paint(screen, blank, process, exe, start)
             pid = session.wait_for_process(exe, process)
             cpu_to_paint = cpu_ns(pid) / 1e6
-            # Stopped at once, so that a profile holds the start-up only; perf then ends.
+            # Stopped at once, so that a profile holds the start-up only; perf then ends (or is
+            # told to, as it now and then misses the end of its child).
             os.kill(pid, signal.SIGKILL)
-            process.wait(timeout=60)
+            try:
+                process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                process.send_signal(signal.SIGINT)
+                process.wait(timeout=30)
         finally:
             if process.poll() is None:
                 stop(process, pid)
@@ -275,8 +282,9 @@ def print_segments(name, run):
     """Wall and processor time between one DLL load and the next, and where the processor went."""
     events = [(0.0, "start")] + [(at, module) for at, module, _, _ in run["loads"]]
     events.append((run["first paint"], "first paint"))
-    print(f"\n{name} under perf (first paint {run['first paint']:.0f} ms): from each event to "
-          "the next, wall ms, processor ms of the process, and its main modules")
+    print(f"\n{name}, the start of median processor time under perf (first paint "
+          f"{run['first paint']:.0f} ms): from each event to the next, wall ms, processor ms of "
+          "the process, and its main modules")
     for (begin, what), (end, _) in zip(events, events[1:]):
         inside = [module for at, module in run["samples"] if begin <= at < end]
         cpu = len(inside) * 1000 / PERF_HZ
@@ -287,33 +295,51 @@ def print_segments(name, run):
             f"{module} {count * 1000 / PERF_HZ:.1f}" for module, count in top))
 
 
+def module_times(run):
+    """{module: ms} of one profiled start, up to its first paint."""
+    counts = collections.Counter(module for at, module in run["samples"]
+                                 if at < run["first paint"])
+    return {module: count * 1000 / PERF_HZ for module, count in counts.items()}
+
+
 def print_modules(profiled):
-    print("\nProcessor time of the process from its start to the first paint by module, in ms "
-          f"(perf cpu-clock at {PERF_HZ // 1000} kHz; the Wine server and the X server are not in "
-          "it)")
-    totals = {name: collections.Counter(module for at, module in run["samples"]
-                                        if at < run["first paint"])
-              for name, run in profiled.items()}
-    order = sorted({m for t in totals.values() for m in t},
-                   key=lambda m: -max(t.get(m, 0) for t in totals.values()))
-    print(f"{'module':<28}" + "".join(f"{name:>16}" for name in profiled))
+    runs = len(profiled[NAMES[0]])
+    print(f"\nProcessor time of the process from its start to the first paint by module, in ms: "
+          f"median over {runs} starts under perf (cpu-clock at {PERF_HZ // 1000} kHz; the Wine "
+          "server and the X server are not in it)")
+    times = {name: [module_times(run) for run in profiled[name]] for name in NAMES}
+    medians = {name: {module: statistics.median(t.get(module, 0.0) for t in times[name])
+                      for module in {m for t in times[name] for m in t}}
+               for name in NAMES}
+    order = sorted({m for t in medians.values() for m in t},
+                   key=lambda m: -max(t.get(m, 0.0) for t in medians.values()))
+    print(f"{'module':<28}" + "".join(f"{name:>16}" for name in NAMES))
     for module in order:
-        if max(t.get(module, 0) for t in totals.values()) * 1000 / PERF_HZ < 0.5:
+        if max(t.get(module, 0.0) for t in medians.values()) < 0.5:
             continue
-        print(f"{module:<28}" + "".join(f"{totals[name].get(module, 0) * 1000 / PERF_HZ:16.1f}"
-                                        for name in profiled))
-    print(f"{'total':<28}" + "".join(f"{sum(totals[name].values()) * 1000 / PERF_HZ:16.1f}"
-                                     for name in profiled))
+        print(f"{module:<28}" + "".join(f"{medians[name].get(module, 0.0):16.1f}"
+                                        for name in NAMES))
+    print(f"{'total':<28}" + "".join(
+        f"{statistics.median(sum(t.values()) for t in times[name]):16.1f}" for name in NAMES))
+    print(f"{'first paint under perf':<28}" + "".join(
+        f"{statistics.median(run['first paint'] for run in profiled[name]):16.1f}"
+        for name in NAMES))
+
+
+def median_run(runs):
+    """The start whose processor time up to the first paint is the median one."""
+    ordered = sorted(runs, key=lambda run: sum(module_times(run).values()))
+    return ordered[len(ordered) // 2]
 
 
 def profile(session, programs, blank, rounds, channels, marks, keep_logs):
     use_perf = perf_works()
+    turns = [NAMES[i:] + NAMES[:i] for i in range(len(NAMES))]
     with tempfile.TemporaryDirectory(prefix="velmora-profile-") as workdir:
         if keep_logs:
             os.makedirs(keep_logs, exist_ok=True)
             workdir = keep_logs
         runs = {name: [] for name in NAMES}
-        turns = [NAMES[i:] + NAMES[:i] for i in range(len(NAMES))]
         for round_number in range(rounds):
             for name in turns[round_number % len(turns)]:
                 runs[name].append(traced_start(session, programs[name], blank, workdir, False,
@@ -323,10 +349,13 @@ def profile(session, programs, blank, rounds, channels, marks, keep_logs):
             print("\nperf cannot sample here (perf stat -e cpu-clock fails): no module profile")
             return
         # Without the extra channels: their output would be in the processor time.
-        profiled = {name: traced_start(session, programs[name], blank, workdir, True, [], [])
-                    for name in NAMES}
+        profiled = {name: [] for name in NAMES}
+        for round_number in range(min(rounds, PERF_ROUNDS)):
+            for name in turns[round_number % len(turns)]:
+                profiled[name].append(traced_start(session, programs[name], blank, workdir,
+                                                   True, [], []))
     for name in NAMES:
-        print_segments(name, profiled[name])
+        print_segments(name, median_run(profiled[name]))
     print_modules(profiled)
 
 

@@ -48,19 +48,37 @@ def cmdline(pid):
         return []
 
 
-def find_process(exe, preferred=None):
-    """The pid of the process that runs exe under Wine: the one whose command line starts with
-    it (Wine's loader keeps the pid of `wine` and names the .exe), or None."""
-    name = os.path.basename(exe)
+def parent(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as stat:
+            return int(stat.read().rsplit(")", 1)[1].split()[1])
+    except (OSError, ValueError, IndexError):
+        return 0
+
+
+def find_process(exe, started):
+    """The pid of the process that runs exe under Wine, started (or started by) the process
+    `started`, or None. Wine's loader keeps the pid of `wine` and puts the .exe's path, as given,
+    first in its command line; another copy of the same program elsewhere is not it."""
+    path = os.path.abspath(exe)
+    windows_path = "z:" + path.replace("/", "\\").lower()
 
     def runs(pid):
         args = cmdline(pid)
-        return bool(args) and os.path.basename(args[0].replace("\\", "/")) == name
+        return bool(args) and (args[0] == exe or args[0] == path
+                               or args[0].lower() == windows_path)
 
-    if preferred and runs(preferred):
-        return preferred
+    def descends(pid):
+        while pid > 1:
+            if pid == started:
+                return True
+            pid = parent(pid)
+        return False
+
+    if runs(started):
+        return started
     for entry in os.listdir("/proc"):
-        if entry.isdigit() and runs(int(entry)):
+        if entry.isdigit() and runs(int(entry)) and descends(int(entry)):
             return int(entry)
     return None
 
