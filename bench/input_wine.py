@@ -13,14 +13,19 @@ in one warm Wine session on a private Xvfb display, each started afresh for ever
                  or a message box of the program is up (asked by the probe with
                  SendMessageTimeout, so a busy program simply does not answer);
       idle CPU   the processor time of the program's process (all threads) over --idle seconds
-                 right after that, with any message box closed by Return as a user would;
+                 right after that, with any message box (refused or too long input) closed by
+                 Return as a user would;
+      settled    from the key press until the process then stays under 10 % of a processor for
+                 half a second, within the idle period (repainting the box comes after the
+                 answer);
       kept       the input's length after the idle period;
       peak memory  VmHWM of the process then.
     Each wait is capped (--cap, default 120 s): a program that has not answered by then is
     reported as such, its idle CPU is still measured, and it is not tried again in later rounds.
-  - paste 49,999 digits, then one keystroke (the digit 5) at the end of that input: answered as
-    above, and shown: until the input box's pixels on the screen change by more than a blinking
-    caret could (read back from the X server every ~2 ms).
+  - paste 49,999 digits as above, then, once the process is quiet with the caret at the end
+    (End), one keystroke (the digit 5): answered as above, and shown: until the input box's
+    pixels on the screen change by more than a blinking caret could (read back from the X
+    server every ~2 ms).
 The subjects alternate in order from round to round, so that a drift in the machine's load hits
 both alike. Prints the median and range of each figure and the program's ratio to the plain edit.
 
