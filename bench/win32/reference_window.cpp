@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: MIT
+// The same-controls yardstick of the Windows start-up benchmark (bench/startup_wine.py), and the
+// plain edit of the Windows input benchmark (bench/input_wine.py): the main window's controls and
+// nothing else. A frameless window of the main window's client size, centred, with common
+// controls 6 (manifest), the four edits (the first takes input, the other three are read-only),
+// the drop-down scale box with its three entries, a tooltip on the first edit, the program's fonts
+// at its sizes, and the background painted from raw 32-bit pixels. No COM, no image decoder, no
+// screen reader support, no conversion.
+#include "design/layout.h"
+
+#include <cstring>
+// commctrl.h needs the types of windows.h.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+namespace {
+
+constexpr wchar_t windowClassName[] = L"VelmoraReferenceWindow";
+// The rendered background: a 16-byte header (magic "VPX1", width, height, format), then the
+// premultiplied pixels, B G R A in memory, top row first.
+constexpr int pixelsHeaderSize = 16;
+
+HBITMAP background = nullptr;
+int backgroundWidth = 0, backgroundHeight = 0;
+
+// The raw pixels into a DIB section, ready for AlphaBlend.
+void loadBackground(HINSTANCE instance) {
+    HRSRC found = FindResourceW(instance, L"BACKGROUND_PIXELS", MAKEINTRESOURCEW(10)); // RT_RCDATA
+    if (!found)
+        return;
+    const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(instance, found)));
+    const DWORD size = SizeofResource(instance, found);
+    if (!bytes || size < pixelsHeaderSize || std::memcmp(bytes, "VPX1", 4) != 0)
+        return;
+    DWORD width = 0, height = 0;
+    std::memcpy(&width, bytes + 4, 4);
+    std::memcpy(&height, bytes + 8, 4);
+    if (width == 0 || height == 0 || size != pixelsHeaderSize + width * height * 4)
+        return;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height); // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    background = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    if (!background)
+        return;
+    std::memcpy(pixels, bytes + pixelsHeaderSize, width * height * 4);
+    backgroundWidth = static_cast<int>(width);
+    backgroundHeight = static_cast<int>(height);
+}
+
+int CALLBACK noteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool familyInstalled(const wchar_t* family) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(wanted.lfFaceName, family, LF_FACESIZE);
+    bool found = false;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExW(screen, &wanted, noteFamily, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+// As the program chooses it: Comic Sans MS where installed, else the bundled Comic Neue.
+const wchar_t* textFamily(HINSTANCE instance) {
+    if (familyInstalled(L"Comic Sans MS"))
+        return L"Comic Sans MS";
+    if (HRSRC found = FindResourceW(instance, L"BUNDLED_FONT", MAKEINTRESOURCEW(10))) { // RT_RCDATA
+        DWORD installed = 0;
+        AddFontMemResourceEx(LockResource(LoadResource(instance, found)),
+                             SizeofResource(instance, found), nullptr, &installed);
+    }
+    return L"Comic Neue";
+}
+
+HFONT makeFont(int pixels, const wchar_t* family) {
+    return CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
+                       family);
+}
+
+RECT placed(const char* control) {
+    const design::Placement* place = design::findPlacement(control);
+    const int left = design::toPixels(place->left);
+    const int top = design::toPixels(place->top);
+    return {left, top, left + design::toPixels(place->width),
+            top + design::toPixels(place->height)};
+}
+
+HWND makeBox(HWND parent, HINSTANCE instance, const char* control, bool readOnly, HFONT font) {
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
+    if (readOnly)
+        style |= ES_READONLY;
+    const RECT r = placed(control);
+    HWND box =
+        CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", style, r.left, r.top, r.right - r.left,
+                        r.bottom - r.top, parent, nullptr, instance, nullptr);
+    SendMessageW(box, EM_SETLIMITTEXT, 0, 0); // no length limit, as in the program
+    SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return box;
+}
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        RECT client;
+        GetClientRect(window, &client);
+        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        if (background) {
+            HDC source = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(source, background);
+            const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+            AlphaBlend(dc, 0, 0, backgroundWidth, backgroundHeight, source, 0, 0, backgroundWidth,
+                       backgroundHeight, blend);
+            SelectObject(source, old);
+            DeleteDC(source);
+        }
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, w, l);
+    }
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                        ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    const wchar_t* family = textFamily(instance);
+    loadBackground(instance);
+
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    windowClass.lpszClassName = windowClassName;
+    RegisterClassExW(&windowClass);
+
+    const int width = design::toPixels(design::mainClientWidthTwips);
+    const int height = design::toPixels(design::mainClientHeightTwips);
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    HWND window =
+        CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, windowClassName, L"Reference window",
+                        WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                        area.left + (area.right - area.left - width) / 2,
+                        area.top + (area.bottom - area.top - height) / 2, width, height, nullptr,
+                        nullptr, instance, nullptr);
+    if (!window)
+        return 1;
+
+    HFONT textFont = makeFont(design::textBoxFontPixels, family);
+    HFONT scaleFont = makeFont(design::scaleFontPixels, family);
+    // In the program's tab order: the input, two outputs, the scale box, the third output.
+    HWND input = makeBox(window, instance, "Text1", false, textFont);
+    makeBox(window, instance, "Text2", true, textFont);
+    makeBox(window, instance, "Text3", true, textFont);
+    const RECT r = placed("Combo1");
+    // A drop-down combo's window height includes its list.
+    HWND scale = CreateWindowExW(
+        0, L"COMBOBOX", L"",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, r.left,
+        r.top, r.right - r.left, 200, window, nullptr, instance, nullptr);
+    SendMessageW(scale, WM_SETFONT, reinterpret_cast<WPARAM>(scaleFont), FALSE);
+    SendMessageW(scale, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), r.bottom - r.top - 6);
+    for (const wchar_t* name : {L"Celsius", L"Fahrenheit", L"Kelvin"})
+        SendMessageW(scale, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    SendMessageW(scale, CB_SETCURSEL, 0, 0);
+    makeBox(window, instance, "Text4", true, textFont);
+
+    HWND tooltip = CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, instance, nullptr);
+    wchar_t tip[] = L"Please enter the value to convert";
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window;
+    tool.uId = reinterpret_cast<UINT_PTR>(input);
+    tool.lpszText = tip;
+    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+
+    ShowWindow(window, SW_SHOW);
+    SetFocus(input);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    DeleteObject(textFont);
+    DeleteObject(scaleFont);
+    if (background)
+        DeleteObject(background);
+    return static_cast<int>(message.wParam);
+}
