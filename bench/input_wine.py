@@ -315,7 +315,7 @@ def main():
     arguments = parser.parse_args()
     bench = os.path.join(arguments.build_dir, "bench", "win32")
     exes = {"program": arguments.program
-            or os.path.join(arguments.build_dir, "win32", "Velmora Temperature Converter.exe")}
+            or os.path.join(arguments.build_dir, "app", "Velmora Temperature Converter.exe")}
     if not arguments.no_plain:
         exes["plain edit"] = os.path.join(bench, "reference_window.exe")
     probe = os.path.join(bench, "wine_probe.exe")

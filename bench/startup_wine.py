@@ -383,7 +383,7 @@ def main():
     bench = os.path.join(arguments.build_dir, "bench", "win32")
     programs = {
         "program": arguments.program
-        or os.path.join(arguments.build_dir, "win32", "Velmora Temperature Converter.exe"),
+        or os.path.join(arguments.build_dir, "app", "Velmora Temperature Converter.exe"),
         "same controls": arguments.reference or os.path.join(bench, "reference_window.exe"),
         "minimal": arguments.minimal or os.path.join(bench, "minimal_window.exe"),
     }

@@ -14,13 +14,13 @@
 //   quit
 #include "design/layout.h"
 
+#include <windows.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <io.h>
 #include <string>
-#include <windows.h>
 
 namespace {
 

@@ -3,6 +3,7 @@
 
 #include "platform/win32/SystemLibrary.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
@@ -41,21 +42,8 @@ std::pair<const BYTE*, DWORD> resourceBytes(const std::wstring& name) {
     return {bytes, bytes ? SizeofResource(module, found) : 0};
 }
 
-} // namespace
-
-Bitmap Bitmap::load(const design::pictures::Picture& picture, bool twice) {
-    const std::wstring name = resourceName(picture.name);
-    if (twice) {
-        const auto [bytes, size] = resourceBytes(name + L"_2X");
-        if (Bitmap png = fromPng(bytes, size);
-            png && png.m_width == 2 * picture.width && png.m_height == 2 * picture.height)
-            return png;
-    }
-    const auto [bytes, size] = resourceBytes(name);
-    return fromRawPixels(bytes, size);
-}
-
-Bitmap Bitmap::make(int width, int height, void** pixels) {
+// A 32-bit top-down DIB section of that size; its pixels in `pixels`.
+BitmapHandle makeDib(int width, int height, void** pixels) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -63,14 +51,61 @@ Bitmap Bitmap::make(int width, int height, void** pixels) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    Bitmap bitmap;
-    bitmap.m_bitmap =
-        BitmapHandle(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, pixels, nullptr, 0));
-    if (bitmap.m_bitmap) {
-        bitmap.m_width = width;
-        bitmap.m_height = height;
+    return BitmapHandle(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, pixels, nullptr, 0));
+}
+
+// Premultiplied "over", a channel at a time.
+std::uint32_t over(std::uint32_t source, std::uint32_t below) {
+    const std::uint32_t keep = 255 - (source >> 24);
+    if (keep == 0)
+        return source;
+    std::uint32_t result = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const std::uint32_t channel = ((below >> shift) & 0xFF) * keep / 255;
+        result |= (((source >> shift) & 0xFF) + channel) << shift;
     }
-    return bitmap;
+    return result;
+}
+
+} // namespace
+
+Canvas::Canvas(HDC screen, int width, int height)
+    : m_width(width)
+    , m_height(height)
+    , m_bitmap(makeDib(width, height, reinterpret_cast<void**>(&m_pixels)))
+    , m_dc(screen, m_bitmap.get()) {}
+
+void Canvas::blend(const BYTE* pixels, int width, int height, int left, int top) {
+    if (!m_pixels)
+        return;
+    GdiFlush(); // what GDI drew into the section first
+    const int fromX = std::max(0, -left), toX = std::min(width, m_width - left);
+    const int fromY = std::max(0, -top), toY = std::min(height, m_height - top);
+    for (int y = fromY; y < toY; ++y) {
+        const BYTE* row = pixels + std::size_t(y) * std::size_t(width) * 4;
+        std::uint32_t* target = m_pixels + std::size_t(top + y) * std::size_t(m_width) + left;
+        for (int x = fromX; x < toX; ++x) {
+            std::uint32_t source;
+            std::memcpy(&source, row + std::size_t(x) * 4, 4);
+            target[x] = over(source, target[x]);
+        }
+    }
+}
+
+void Canvas::copyTo(HDC screen) const {
+    BitBlt(screen, 0, 0, m_width, m_height, m_dc.get(), 0, 0, SRCCOPY);
+}
+
+Bitmap Bitmap::load(const design::pictures::Picture& picture, bool twice) {
+    const std::wstring name = resourceName(picture.name);
+    if (twice) {
+        const auto [bytes, size] = resourceBytes(name + L"_2X");
+        if (Bitmap png = fromPng(bytes, size);
+            png.m_decoded && png.m_width == 2 * picture.width && png.m_height == 2 * picture.height)
+            return png;
+    }
+    const auto [bytes, size] = resourceBytes(name);
+    return fromRawPixels(bytes, size);
 }
 
 Bitmap Bitmap::fromRawPixels(const BYTE* bytes, DWORD size) {
@@ -82,10 +117,10 @@ Bitmap Bitmap::fromRawPixels(const BYTE* bytes, DWORD size) {
         header.height == 0 || header.width > 32768 || header.height > 32768 ||
         size != sizeof header + std::uint64_t(header.width) * header.height * 4)
         return {};
-    void* pixels = nullptr;
-    Bitmap bitmap = make(static_cast<int>(header.width), static_cast<int>(header.height), &pixels);
-    if (bitmap)
-        std::memcpy(pixels, bytes + sizeof header, size - sizeof header);
+    Bitmap bitmap;
+    bitmap.m_width = static_cast<int>(header.width);
+    bitmap.m_height = static_cast<int>(header.height);
+    bitmap.m_raw = bytes + sizeof header; // a resource stays mapped for the program's life
     return bitmap;
 }
 
@@ -115,21 +150,28 @@ Bitmap Bitmap::fromPng(const BYTE* bytes, DWORD size) {
     if (FAILED(converted->GetSize(&width, &height)) || width == 0 || height == 0)
         return {};
     void* pixels = nullptr;
-    Bitmap bitmap = make(static_cast<int>(width), static_cast<int>(height), &pixels);
+    Bitmap bitmap;
+    bitmap.m_decoded = makeDib(static_cast<int>(width), static_cast<int>(height), &pixels);
     const UINT stride = width * 4;
-    if (!bitmap ||
+    if (!bitmap.m_decoded ||
         FAILED(converted->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(pixels))))
         return {};
+    bitmap.m_width = static_cast<int>(width);
+    bitmap.m_height = static_cast<int>(height);
     return bitmap;
 }
 
-void Bitmap::draw(HDC target, const RECT& where) const {
-    if (!m_bitmap)
+void Bitmap::draw(Canvas& canvas, const RECT& where) const {
+    if (m_raw) {
+        canvas.blend(m_raw, m_width, m_height, where.left, where.top);
         return;
-    const MemoryDC source(target, m_bitmap.get());
+    }
+    if (!m_decoded)
+        return;
+    const MemoryDC source(canvas.dc(), m_decoded.get());
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    GdiAlphaBlend(target, where.left, where.top, where.right - where.left, where.bottom - where.top,
-                  source.get(), 0, 0, m_width, m_height, blend);
+    GdiAlphaBlend(canvas.dc(), where.left, where.top, where.right - where.left,
+                  where.bottom - where.top, source.get(), 0, 0, m_width, m_height, blend);
 }
 
 } // namespace platform::win32

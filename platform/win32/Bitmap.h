@@ -5,34 +5,55 @@
 #include "platform/win32/Handles.h"
 
 #include <windows.h>
+#include <cstdint>
 
 namespace platform::win32 {
 
-// A picture as a 32-bit premultiplied top-down DIB section, ready for AlphaBlend.
+// A window's picture while it is painted, off the screen: a 32-bit DIB section that the pictures
+// are blended into and that then goes to the screen in one copy, so that the layers never
+// flicker.
+class Canvas {
+public:
+    Canvas(HDC screen, int width, int height);
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    HDC dc() const { return m_dc.get(); }
+    // Premultiplied pixels (rows of width pixels, the top one first, each 4 bytes in the order a
+    // DIB section keeps them) laid over the canvas at (left, top), clipped to it.
+    void blend(const BYTE* pixels, int width, int height, int left, int top);
+    void copyTo(HDC screen) const;
+
+private:
+    int m_width, m_height;
+    std::uint32_t* m_pixels = nullptr;
+    BitmapHandle m_bitmap;
+    MemoryDC m_dc;
+};
+
+// A picture of the program, as its resources hold it. The 1x one is stored as the very pixels a
+// DIB section holds: it is drawn from the program's own bytes, with no decoder and no copy. The
+// @2x one is a PNG, decoded by the system on a high-density screen only.
 class Bitmap {
 public:
     Bitmap() = default;
 
-    // The picture from the program's resources: the 1x one is stored as the very pixels a DIB
-    // section holds and needs no decoder; the @2x one is a PNG, decoded by the system only on a
-    // high-density screen, through COM, which the caller has started. An empty bitmap when it
+    // The @2x one needs COM, which the caller has started. An empty bitmap when the picture
     // cannot be had.
     static Bitmap load(const design::pictures::Picture& picture, bool twice);
 
-    explicit operator bool() const { return static_cast<bool>(m_bitmap); }
-
-    // Draws the whole picture into the rectangle, scaled to it, blending by its alpha.
-    void draw(HDC target, const RECT& where) const;
+    // Draws the whole picture into the rectangle: at its own size for the 1x one, scaled to the
+    // rectangle for the @2x one.
+    void draw(Canvas& canvas, const RECT& where) const;
 
 private:
     static Bitmap fromRawPixels(const BYTE* bytes, DWORD size);
     static Bitmap fromPng(const BYTE* bytes, DWORD size);
-    // A DIB section of that size; its pixels, top row first, in `pixels`.
-    static Bitmap make(int width, int height, void** pixels);
 
-    BitmapHandle m_bitmap;
     int m_width = 0;
     int m_height = 0;
+    const BYTE* m_raw = nullptr; // the 1x pixels, in the program's resources
+    BitmapHandle m_decoded;      // the @2x picture
 };
 
 } // namespace platform::win32

@@ -205,26 +205,24 @@ LRESULT FormWindow::handle(UINT message, WPARAM w, LPARAM l) {
     return DefWindowProcW(m_window, message, w, l);
 }
 
-// Drawn off the screen first, so that the layers never flicker: the platform's window colour
-// where the pictures leave a gap, the background, then the pictures from the bottom up.
+// The platform's window colour where the pictures leave a gap, the background, then the pictures
+// from the bottom up.
 void FormWindow::paint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(m_window, &paint);
     RECT client;
     GetClientRect(m_window, &client);
-    const BitmapHandle surface(CreateCompatibleBitmap(dc, client.right, client.bottom));
     {
-        const MemoryDC buffer(dc, surface.get());
-        FillRect(buffer.get(), &client, GetSysColorBrush(COLOR_BTNFACE));
-        m_background.draw(buffer.get(), {0, 0, scaled(m_backgroundPicture.width),
-                                         scaled(m_backgroundPicture.height)});
+        Canvas canvas(dc, client.right, client.bottom);
+        FillRect(canvas.dc(), &client, GetSysColorBrush(COLOR_BTNFACE));
+        m_background.draw(
+            canvas, {0, 0, scaled(m_backgroundPicture.width), scaled(m_backgroundPicture.height)});
         for (const auto& picture : m_pictures) {
             const RECT r = pixelRect(picture->place, m_dpi);
-            picture->bitmap.draw(buffer.get(),
-                                 {r.left, r.top, r.left + scaled(picture->picture.width),
-                                  r.top + scaled(picture->picture.height)});
+            picture->bitmap.draw(canvas, {r.left, r.top, r.left + scaled(picture->picture.width),
+                                          r.top + scaled(picture->picture.height)});
         }
-        BitBlt(dc, 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
+        canvas.copyTo(dc);
     }
     EndPaint(m_window, &paint);
 }
