@@ -75,9 +75,15 @@ Canvas::Canvas(HDC screen, int width, int height)
     , m_bitmap(makeDib(width, height, reinterpret_cast<void**>(&m_pixels)))
     , m_dc(screen, m_bitmap.get()) {}
 
+void Canvas::moveTo(int top) {
+    m_top = top;
+    SetViewportOrgEx(m_dc.get(), 0, -top, nullptr);
+}
+
 void Canvas::blend(const BYTE* pixels, int width, int height, int left, int top) {
     if (!m_pixels)
         return;
+    top -= m_top;
     GdiFlush(); // what GDI drew into the section first
     const int fromX = std::max(0, -left), toX = std::min(width, m_width - left);
     const int fromY = std::max(0, -top), toY = std::min(height, m_height - top);
@@ -93,7 +99,7 @@ void Canvas::blend(const BYTE* pixels, int width, int height, int left, int top)
 }
 
 void Canvas::copyTo(HDC screen) const {
-    BitBlt(screen, 0, 0, m_width, m_height, m_dc.get(), 0, 0, SRCCOPY);
+    BitBlt(screen, 0, m_top, m_width, m_height, m_dc.get(), 0, m_top, SRCCOPY);
 }
 
 Bitmap Bitmap::load(const design::pictures::Picture& picture, bool twice) {

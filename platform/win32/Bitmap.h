@@ -9,23 +9,27 @@
 
 namespace platform::win32 {
 
-// A window's picture while it is painted, off the screen: a 32-bit DIB section that the pictures
-// are blended into and that then goes to the screen in one copy, so that the layers never
-// flicker.
+// A band of a window's picture while it is painted, off the screen: a 32-bit DIB section that the
+// layers are blended into and that then goes to the screen in one copy, so that they never
+// flicker. A band at a time keeps the memory this takes small; its device context draws in the
+// window's coordinates.
 class Canvas {
 public:
     Canvas(HDC screen, int width, int height);
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
+    // The band from the window's row `top` down.
+    void moveTo(int top);
     HDC dc() const { return m_dc.get(); }
     // Premultiplied pixels (rows of width pixels, the top one first, each 4 bytes in the order a
-    // DIB section keeps them) laid over the canvas at (left, top), clipped to it.
+    // DIB section keeps them) laid over the band at (left, top) in the window, clipped to it.
     void blend(const BYTE* pixels, int width, int height, int left, int top);
     void copyTo(HDC screen) const;
 
 private:
     int m_width, m_height;
+    int m_top = 0;
     std::uint32_t* m_pixels = nullptr;
     BitmapHandle m_bitmap;
     MemoryDC m_dc;

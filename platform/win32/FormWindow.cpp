@@ -210,11 +210,12 @@ LRESULT FormWindow::handle(UINT message, WPARAM w, LPARAM l) {
 void FormWindow::paint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(m_window, &paint);
-    RECT client;
-    GetClientRect(m_window, &client);
-    {
-        Canvas canvas(dc, client.right, client.bottom);
-        FillRect(canvas.dc(), &client, GetSysColorBrush(COLOR_BTNFACE));
+    constexpr int bandRows = 32;
+    Canvas canvas(dc, scaled(m_width), bandRows);
+    for (int top = paint.rcPaint.top; top < paint.rcPaint.bottom; top += bandRows) {
+        canvas.moveTo(top);
+        const RECT band{0, top, scaled(m_width), top + bandRows};
+        FillRect(canvas.dc(), &band, GetSysColorBrush(COLOR_BTNFACE));
         m_background.draw(
             canvas, {0, 0, scaled(m_backgroundPicture.width), scaled(m_backgroundPicture.height)});
         for (const auto& picture : m_pictures) {
