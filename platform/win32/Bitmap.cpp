@@ -22,6 +22,8 @@ struct RawHeader {
     std::uint32_t width, height, format;
 };
 constexpr char rawMagic[4] = {'V', 'P', 'X', '1'};
+// The formats a raw picture comes in: with no alpha at all, or premultiplied alpha.
+constexpr std::uint32_t rawOpaque = 4, rawPremultiplied = 6;
 
 // The picture's resource name, as the build names it: "title-banner" is TITLE_BANNER.
 std::wstring resourceName(const char* picture) {
@@ -119,7 +121,8 @@ Bitmap Bitmap::fromRawPixels(const BYTE* bytes, DWORD size) {
     if (!bytes || size < sizeof header)
         return {};
     std::memcpy(&header, bytes, sizeof header);
-    if (std::memcmp(header.magic, rawMagic, sizeof rawMagic) != 0 || header.width == 0 ||
+    if (std::memcmp(header.magic, rawMagic, sizeof rawMagic) != 0 ||
+        (header.format != rawOpaque && header.format != rawPremultiplied) || header.width == 0 ||
         header.height == 0 || header.width > 32768 || header.height > 32768 ||
         size != sizeof header + std::uint64_t(header.width) * header.height * 4)
         return {};
@@ -127,6 +130,7 @@ Bitmap Bitmap::fromRawPixels(const BYTE* bytes, DWORD size) {
     bitmap.m_width = static_cast<int>(header.width);
     bitmap.m_height = static_cast<int>(header.height);
     bitmap.m_raw = bytes + sizeof header; // a resource stays mapped for the program's life
+    bitmap.m_opaque = header.format == rawOpaque;
     return bitmap;
 }
 

@@ -49,6 +49,8 @@ public:
     // Draws the whole picture into the rectangle: at its own size for the 1x one, scaled to the
     // rectangle for the @2x one.
     void draw(Canvas& canvas, const RECT& where) const;
+    // Whether every pixel is opaque, so that nothing beneath it shows.
+    bool isOpaque() const { return m_opaque; }
 
 private:
     static Bitmap fromRawPixels(const BYTE* bytes, DWORD size);
@@ -56,6 +58,7 @@ private:
 
     int m_width = 0;
     int m_height = 0;
+    bool m_opaque = false;
     const BYTE* m_raw = nullptr; // the 1x pixels, in the program's resources
     BitmapHandle m_decoded;      // the @2x picture
 };

@@ -211,21 +211,38 @@ void FormWindow::paint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(m_window, &paint);
     constexpr int bandRows = 32;
-    Canvas canvas(dc, scaled(m_width), bandRows);
+    const int width = scaled(m_width);
+    Canvas canvas(dc, width, bandRows);
     for (int top = paint.rcPaint.top; top < paint.rcPaint.bottom; top += bandRows) {
         canvas.moveTo(top);
-        const RECT band{0, top, scaled(m_width), top + bandRows};
-        FillRect(canvas.dc(), &band, GetSysColorBrush(COLOR_BTNFACE));
-        m_background.draw(
-            canvas, {0, 0, scaled(m_backgroundPicture.width), scaled(m_backgroundPicture.height)});
-        for (const auto& picture : m_pictures) {
-            const RECT r = pixelRect(picture->place, m_dpi);
-            picture->bitmap.draw(canvas, {r.left, r.top, r.left + scaled(picture->picture.width),
-                                          r.top + scaled(picture->picture.height)});
+        const RECT band{0, top, width, top + bandRows};
+        // From the uppermost layer that hides the whole band up: what it hides is not drawn, nor
+        // are its pixels read.
+        std::size_t first = m_pictures.size();
+        while (first > 0 && !hides(*m_pictures[first - 1], band))
+            --first;
+        if (first == 0) {
+            FillRect(canvas.dc(), &band, GetSysColorBrush(COLOR_BTNFACE));
+            m_background.draw(canvas, {0, 0, scaled(m_backgroundPicture.width),
+                                       scaled(m_backgroundPicture.height)});
         }
+        for (std::size_t i = first > 0 ? first - 1 : 0; i < m_pictures.size(); ++i)
+            m_pictures[i]->bitmap.draw(canvas, drawnAt(*m_pictures[i]));
         canvas.copyTo(dc);
     }
     EndPaint(m_window, &paint);
+}
+
+RECT FormWindow::drawnAt(const PaintedPicture& picture) const {
+    const RECT r = pixelRect(picture.place, m_dpi);
+    return {r.left, r.top, r.left + scaled(picture.picture.width),
+            r.top + scaled(picture.picture.height)};
+}
+
+bool FormWindow::hides(const PaintedPicture& picture, const RECT& band) const {
+    const RECT r = drawnAt(picture);
+    return picture.bitmap.isOpaque() && r.left <= band.left && r.right >= band.right &&
+           r.top <= band.top && r.bottom >= band.bottom;
 }
 
 int FormWindow::pictureAt(POINT client, bool buttonsOnly) const {

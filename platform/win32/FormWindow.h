@@ -62,6 +62,10 @@ private:
 
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void paint();
+    // Where a picture is drawn, at its own size, in device pixels.
+    RECT drawnAt(const PaintedPicture& picture) const;
+    // Whether the picture hides all of the band.
+    bool hides(const PaintedPicture& picture, const RECT& band) const;
     void mouse(UINT message, WPARAM w, LPARAM l);
     void pressedByScreenReader(UINT message, WPARAM w);
     void pressed(LPARAM l);
