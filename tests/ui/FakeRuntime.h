@@ -3,17 +3,18 @@
 
 #include "platform/forms.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 // A forms runtime in memory that records what the windows do (their boxes' texts, their message
 // boxes, the windows loaded and unloaded, the end of the program) and lets a test act as the user.
-// Where a toolkit would decide something of its own (how a key edits a text), it does what the
-// common toolkits do; what the program decides is left to the program.
+// Where a toolkit decides something of its own (how a key edits a text), it does what the common
+// toolkits do; what the program decides is left to the program.
 namespace fake {
 
 std::u16string Utf16(std::string_view utf8);
@@ -21,26 +22,71 @@ std::string Utf8(std::u16string_view utf16);
 
 class Window;
 
+// Fails the test when a window that is gone is used: none of its events may reach a handler.
+void ExpectLoaded(const Window& window);
+
 class TextBox : public platform::TextBox {
 public:
-    TextBox(Window& window, const platform::TextBoxSpec& spec);
+    TextBox(Window& window, const platform::TextBoxSpec& spec)
+        : m_window(window)
+        , m_spec(spec)
+        , m_name(spec.accessibleName)
+        , m_tip(spec.tip) {
+        m_spec.accessibleName = m_name;
+    }
 
     std::string text() const override { return Utf8(m_text); }
-    void setText(std::string_view text) override;
+    void setText(std::string_view text) override {
+        m_from = 0;
+        m_to = m_text.size();
+        replace(Utf16(text), true);
+    }
     std::size_t length() const override { return m_text.size(); }
     std::size_t selectedLength() const override { return m_to - m_from; }
-    void insert(std::string_view text) override;
-    void setTip(std::string_view tip) override;
+    void insert(std::string_view text) override { replace(Utf16(text), false); }
+    void setTip(std::string_view tip) override {
+        m_tip = tip;
+        ++m_tipChanges;
+    }
     void setMarked(bool marked) override { m_marked = marked; }
 
-    // The user. Typing goes through onKeyPress and then edits as a text box does (backspace
-    // deletes); paste goes through onInsert.
-    void type(char16_t code, bool repeat = false);
-    void type(std::string_view typed); // each character pressed and released
-    void paste(std::string_view text);
-    void select(std::size_t from, std::size_t to);
+    // The user. A key goes through onKeyPress, then edits as a text box does (backspace
+    // deletes); a paste goes through onInsert.
+    void type(char16_t code, bool repeat = false) {
+        ExpectLoaded(m_window);
+        platform::KeyPress key{code, repeat};
+        if (onKeyPress)
+            onKeyPress(key);
+        if (key.code == 0 || m_spec.readOnly)
+            return;
+        if (key.code != 8)
+            return replace(std::u16string(1, static_cast<char16_t>(key.code)), false);
+        if (m_from == m_to && m_from > 0)
+            --m_from;
+        replace({}, false);
+    }
+    void type(std::string_view typed) {
+        for (char16_t code : Utf16(typed))
+            type(code);
+    }
+    void paste(std::string_view text) {
+        ExpectLoaded(m_window);
+        if (!m_spec.readOnly && onInsert)
+            onInsert(text);
+    }
+    void select(std::size_t from, std::size_t to) {
+        m_from = std::min({from, to, m_text.size()});
+        m_to = std::min(std::max(from, to), m_text.size());
+    }
     void selectAll() { select(0, m_text.size()); }
-    void pressDelete(); // a key that types nothing: removes the selection or the next character
+    // Delete, a key that types nothing: removes the selection or the next character.
+    void pressDelete() {
+        ExpectLoaded(m_window);
+        if (m_from == m_to && m_to < m_text.size())
+            ++m_to;
+        if (!m_spec.readOnly)
+            replace({}, false);
+    }
 
     const platform::TextBoxSpec& spec() const { return m_spec; }
     const std::string& tip() const { return m_tip; }
@@ -51,7 +97,17 @@ public:
     std::size_t cursor() const { return m_to; }
 
 private:
-    void replace(std::u16string_view text);
+    // In place of the selection, the cursor after it; a change is reported even when the text
+    // comes out the same, as the toolkits do.
+    void replace(std::u16string_view text, bool always) {
+        if (!always && text.empty() && m_from == m_to)
+            return;
+        m_text.replace(m_from, m_to - m_from, text);
+        m_from = m_to = m_from + text.size();
+        ++m_changes;
+        if (onChange)
+            onChange();
+    }
 
     Window& m_window;
     platform::TextBoxSpec m_spec;
@@ -59,21 +115,33 @@ private:
     std::u16string m_text;
     std::size_t m_from = 0, m_to = 0; // the selection; the cursor is at m_to
     bool m_marked = false;
-    int m_tipChanges = 0;
-    int m_changes = 0;
+    int m_tipChanges = 0, m_changes = 0;
 };
 
 class ComboBox : public platform::ComboBox {
 public:
-    ComboBox(Window& window, const platform::ComboBoxSpec& spec);
+    ComboBox(Window& window, const platform::ComboBoxSpec& spec)
+        : m_window(window)
+        , m_spec(spec)
+        , m_name(spec.accessibleName)
+        , m_entries(spec.entries.begin(), spec.entries.end())
+        , m_text(spec.text) {
+        m_spec.accessibleName = m_name;
+    }
 
     std::string text() const override { return m_text; }
 
-    void pick(std::string_view entry);                      // from the list
+    void pick(std::string_view entry) { // from the list
+        ExpectLoaded(m_window);
+        ASSERT_NE(std::find(m_entries.begin(), m_entries.end(), entry), m_entries.end());
+        m_text = entry;
+        if (onPick)
+            onPick();
+    }
     void typeText(std::string_view text) { m_text = text; } // into the field
 
-    const std::vector<std::string>& entries() const { return m_entries; }
     const platform::ComboBoxSpec& spec() const { return m_spec; }
+    const std::vector<std::string>& entries() const { return m_entries; }
 
 private:
     Window& m_window;
@@ -85,8 +153,14 @@ private:
 
 class Picture : public platform::Picture {
 public:
-    Picture(Window& window, const platform::PictureSpec& spec);
+    Picture(Window& window, const platform::PictureSpec& spec)
+        : m_window(window)
+        , m_spec(spec)
+        , m_name(spec.accessibleName) {
+        m_spec.accessibleName = m_name;
+    }
 
+    // A decoration lets the click through to the window.
     void click(std::optional<platform::Click::Press> press = std::nullopt);
 
     const platform::PictureSpec& spec() const { return m_spec; }
@@ -99,22 +173,45 @@ private:
 
 class Window : public platform::Window {
 public:
-    explicit Window(const platform::WindowSpec& spec);
+    explicit Window(const platform::WindowSpec& spec)
+        : m_spec(spec)
+        , m_title(spec.title)
+        , m_accessibleName(spec.accessibleName.empty() ? spec.title : spec.accessibleName)
+        , m_description(spec.description) {
+        m_spec.title = m_title;
+        m_spec.accessibleName = m_accessibleName;
+        m_spec.description = m_description;
+    }
 
-    platform::TextBox& addTextBox(const platform::TextBoxSpec& spec) override;
-    platform::ComboBox& addComboBox(const platform::ComboBoxSpec& spec) override;
-    platform::Picture& addPicture(const platform::PictureSpec& spec) override;
+    platform::TextBox& addTextBox(const platform::TextBoxSpec& spec) override {
+        return add(m_boxes, spec);
+    }
+    platform::ComboBox& addComboBox(const platform::ComboBoxSpec& spec) override {
+        return add(m_combos, spec);
+    }
+    platform::Picture& addPicture(const platform::PictureSpec& spec) override {
+        return add(m_pictures, spec);
+    }
     void show() override { ++m_shows; }
 
     // The user.
-    void click(std::optional<platform::Click::Press> press = std::nullopt);
-    void command(platform::Command command);
+    void click(std::optional<platform::Click::Press> press = std::nullopt) {
+        ExpectLoaded(*this);
+        if (onClick)
+            onClick({press});
+    }
+    void command(platform::Command command) {
+        ExpectLoaded(*this);
+        // Escape is otherwise a character for the control with the focus.
+        if ((command != platform::Command::Dismiss || m_spec.escapeDismisses) && onCommand)
+            onCommand(command);
+    }
 
-    TextBox& textBox(std::string_view control) const;
-    ComboBox& comboBox() const;
-    Picture& picture(std::string_view control) const;
-    // The controls' names in the order they were added (the tab order; the pictures from the
-    // bottom of the stacking order up).
+    TextBox& textBox(std::string_view control) const { return find(m_boxes, control); }
+    ComboBox& comboBox() const { return find(m_combos, "Combo1"); }
+    Picture& picture(std::string_view control) const { return find(m_pictures, control); }
+    // The controls' names as they were added: the tab order, then the pictures from the bottom
+    // of the stacking order up.
     const std::vector<std::string>& order() const { return m_order; }
 
     const platform::WindowSpec& spec() const { return m_spec; }
@@ -123,20 +220,44 @@ public:
     const std::string& description() const { return m_description; }
     int shows() const { return m_shows; }
     bool loaded() const { return m_loaded; }
-    void unloaded() { m_loaded = false; }
-    // Fails the test when a window that is gone is used: no event may reach its handlers.
-    void expectLoaded() const;
+    void unload() { m_loaded = false; }
 
 private:
-    platform::WindowSpec m_spec;
+    template <class Control, class Spec>
+    Control& add(std::vector<std::unique_ptr<Control>>& controls, const Spec& spec) {
+        m_order.emplace_back(spec.place.control);
+        return *controls.emplace_back(std::make_unique<Control>(*this, spec));
+    }
+    template <class Control>
+    static Control& find(const std::vector<std::unique_ptr<Control>>& controls,
+                         std::string_view name) {
+        for (const auto& control : controls)
+            if (control->spec().place.control == name)
+                return *control;
+        throw std::invalid_argument("no control " + std::string(name));
+    }
+
+    platform::WindowSpec m_spec; // its texts point at the copies below
     std::string m_title, m_accessibleName, m_description;
-    std::vector<std::unique_ptr<TextBox>> m_textBoxes;
-    std::unique_ptr<ComboBox> m_combo;
+    std::vector<std::unique_ptr<TextBox>> m_boxes;
+    std::vector<std::unique_ptr<ComboBox>> m_combos;
     std::vector<std::unique_ptr<Picture>> m_pictures;
     std::vector<std::string> m_order;
     int m_shows = 0;
     bool m_loaded = true;
 };
+
+inline void ExpectLoaded(const Window& window) {
+    EXPECT_TRUE(window.loaded()) << "an event of the unloaded window \"" << window.title() << "\"";
+}
+
+inline void Picture::click(std::optional<platform::Click::Press> press) {
+    ExpectLoaded(m_window);
+    if (!m_spec.button)
+        m_window.click(press);
+    else if (onClick)
+        onClick({press});
+}
 
 struct Message {
     std::string owner, text, title;
@@ -146,18 +267,35 @@ class Runtime : public platform::Runtime {
 public:
     static constexpr platform::DoubleClick doubleClickLimits{500, 4};
 
-    platform::Window& load(const platform::WindowSpec& spec) override;
-    void unload(platform::Window& window) override;
+    platform::Window& load(const platform::WindowSpec& spec) override {
+        return *m_windows.emplace_back(std::make_unique<Window>(spec));
+    }
+    void unload(platform::Window& window) override {
+        ExpectLoaded(static_cast<Window&>(window));
+        static_cast<Window&>(window).unload();
+    }
     void messageBox(platform::Window& owner, std::string_view text,
-                    std::string_view title) override;
+                    std::string_view title) override {
+        ExpectLoaded(static_cast<Window&>(owner));
+        m_messages.push_back(
+            {static_cast<Window&>(owner).title(), std::string(text), std::string(title)});
+    }
     platform::DoubleClick doubleClick() const override { return doubleClickLimits; }
-    // The loop itself is the test's: run() returns at once, and quit() is noted.
+    // The loop is the test's own: run() returns at once, and quit() is counted.
     int run() override { return 0; }
     void quit() override { ++m_quits; }
 
     // The loaded window with this title, or nullptr.
-    Window* window(std::string_view title) const;
-    int loads(std::string_view title) const;
+    Window* window(std::string_view title) const {
+        for (const auto& window : m_windows)
+            if (window->loaded() && window->title() == title)
+                return window.get();
+        return nullptr;
+    }
+    int loads(std::string_view title) const {
+        return static_cast<int>(std::count_if(m_windows.begin(), m_windows.end(),
+                                              [&](const auto& w) { return w->title() == title; }));
+    }
     const std::vector<Message>& messages() const { return m_messages; }
     int quits() const { return m_quits; }
 
