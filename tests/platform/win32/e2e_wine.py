@@ -293,6 +293,17 @@ class WindowsProgram(unittest.TestCase):
         click(*self.at(about, 100, 100))
         self.assertEqual(program.wait(timeout=20), 0)
 
+    def test_a_shortcut_set_to_run_minimised_starts_it_minimised(self):
+        wait_for("no window of an earlier run", lambda: self.main_window() is None)
+        exe = "z:" + os.path.abspath(PROGRAM).replace("/", "\\")
+        subprocess.run([WINE, "start", "/min", exe], check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        main = wait_for("the main window", self.main_window)
+        self.assertEqual(main.rect[:2], (-32000, -32000), "not minimised")  # where Windows keeps it
+        pictures = self.reader.accessible(main)
+        self.assertEqual(self.reader.press(main, pictures["Close"][0]), ["END", "0"])
+        wait_for("the program to end", lambda: self.main_window() is None)
+
     def close_box(self, text):
         box = wait_for("the message box", lambda: self.reader.find("Input validation", "#32770"))
         self.assertIn(text, box.statics())
