@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "ProgramWindow.h"
 #include "platform/qt/Runtime.h"
 #include "resources/resources.h"
 #include "ui/InputRules.h"
@@ -80,11 +81,7 @@ class Converter : public Subject {
 public:
     explicit Converter(const QString& scale) {
         m_program.start();
-        QWidget* main = nullptr;
-        for (QWidget* window : QApplication::topLevelWidgets())
-            if (window->windowTitle() == QLatin1String("Velmora Temperature Converter"))
-                main = window;
-        QWidget& form = *main;
+        QWidget& form = *mainWindow();
         m_text1 = form.findChild<QLineEdit*>(QStringLiteral("Text1"));
         m_outputs = {form.findChild<QLineEdit*>(QStringLiteral("Text2")),
                      form.findChild<QLineEdit*>(QStringLiteral("Text3")),

@@ -7,6 +7,7 @@
 // Under AddressSanitizer resident memory says nothing (freed memory is held in quarantine);
 // LeakSanitizer checks that build instead.
 #include "ModalCloser.h"
+#include "ProgramWindow.h"
 #include "platform/qt/Runtime.h"
 #include "ui/Program.h"
 
@@ -81,11 +82,7 @@ int main(int argc, char* argv[]) {
     platform::qt::Runtime runtime(argv[0]);
     ui::Program program(runtime);
     program.start();
-    QWidget* main = nullptr;
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->windowTitle() == QLatin1String("Velmora Temperature Converter"))
-            main = window;
-    QWidget& form = *main;
+    QWidget& form = *mainWindow();
     if (!QTest::qWaitForWindowActive(&form))
         qFatal("the main window never came up");
 

@@ -63,10 +63,6 @@ LRESULT ComboBox::handle(UINT message, WPARAM w, LPARAM l) {
         SetBkColor(dc, GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
     }
-    case WM_GETOBJECT:
-        if (const auto answer = m_accessible.answer(hwnd(), w, l, form().com()))
-            return *answer;
-        break;
     default:
         break;
     }

@@ -34,6 +34,12 @@ Control* Control::of(HWND window) {
 LRESULT CALLBACK Control::subclassProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR,
                                        DWORD_PTR self) {
     auto* control = reinterpret_cast<Control*>(self);
+    if (message == WM_GETOBJECT) {
+        AccessibleObject* object = control->accessible();
+        if (const auto answer =
+                object ? object->answer(window, w, l, control->form().com()) : std::nullopt)
+            return *answer;
+    }
     if (message == WM_NCDESTROY) {
         // The window goes; the object stays until its form is freed.
         RemoveWindowSubclass(window, subclassProc, subclassId);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "platform/win32/Accessible.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -25,6 +27,8 @@ public:
 
     // A notification its parent got about it, as the parent got it.
     virtual LRESULT notified(UINT message, WPARAM w, LPARAM l) = 0;
+    // What the control tells a screen reader beyond the system's own object; none by default.
+    virtual AccessibleObject* accessible() { return nullptr; }
     // Puts the control at its place for the density, in the fonts made for it.
     virtual void scale(int dpi) = 0;
 

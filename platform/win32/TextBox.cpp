@@ -100,10 +100,6 @@ LRESULT TextBox::handle(UINT message, WPARAM w, LPARAM l) {
         return setFromOutside(l);
     case WM_GETDLGCODE:
         return dialogCode(w, l);
-    case WM_GETOBJECT:
-        if (const auto answer = m_accessible.answer(hwnd(), w, l, form().com()))
-            return *answer;
-        break;
     default:
         break;
     }

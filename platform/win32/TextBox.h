@@ -32,6 +32,7 @@ public:
 
     LRESULT notified(UINT message, WPARAM w, LPARAM l) override;
     void scale(int dpi) override;
+    AccessibleObject* accessible() override { return &m_accessible; }
 
 private:
     LRESULT handle(UINT message, WPARAM w, LPARAM l) override;

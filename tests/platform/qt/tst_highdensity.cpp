@@ -2,6 +2,7 @@
 // Both windows drawn on a screen of the density the test runs at (QT_SCALE_FACTOR): the layout
 // keeps its size in device-independent pixels, and every picture is the one made for that
 // density, pixel for pixel: never a 1x picture scaled up.
+#include "ProgramWindow.h"
 #include "platform/qt/PictureFile.h"
 #include "platform/qt/Runtime.h"
 #include "resources/resources.h"
@@ -66,11 +67,7 @@ void tst_HighDensity::initTestCase() {
 }
 
 QWidget* tst_HighDensity::window(bool about) const {
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->windowTitle() ==
-            QLatin1String(about ? "Form2" : "Velmora Temperature Converter"))
-            return window;
-    return nullptr;
+    return about ? programWindow("Form2") : mainWindow();
 }
 
 QImage grabbed(QWidget& window) {

@@ -4,6 +4,7 @@
 // windows as Qt shows them. What the program decides is tested once, on the fake runtime
 // (tests/ui); here the handlers only record.
 #include "ModalCloser.h"
+#include "ProgramWindow.h"
 #include "platform/qt/ComboBox.h"
 #include "platform/qt/FormWindow.h"
 #include "platform/qt/Picture.h"
@@ -60,15 +61,6 @@ constexpr design::Placement inputPlace{"Input", 150, 150, 1500, 405};
 constexpr design::Placement comboPlace{"Combo", 1800, 150, 1455, 390};
 constexpr design::Placement picturePlace{"Picture", 150, 900, 60, 45}; // 4 x 3 px
 constexpr std::array<std::string_view, 2> entries{"Celsius", "Kelvin"};
-
-// A window of the program by its title (the combo box's list is a top-level widget too).
-QWidget* programWindow(const char* title) {
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->isVisible() && window->windowTitle() == QLatin1String(title))
-            return window;
-    return nullptr;
-}
-constexpr char mainTitle[] = "Velmora Temperature Converter";
 
 // What the handlers of a box saw.
 struct Seen {
@@ -529,7 +521,7 @@ void tst_QtForms::messageBoxIsRealAndIgnoresAHeldKey() {
 void tst_QtForms::programGeometryAndTabOrder() {
     ui::Program program(*m_runtime);
     program.start();
-    QWidget* main = programWindow(mainTitle);
+    QWidget* main = mainWindow();
     QVERIFY(QTest::qWaitForWindowActive(main));
     QCOMPARE(main->size(), QSize(572, 287));
     QCOMPARE(main->geometry().center(),

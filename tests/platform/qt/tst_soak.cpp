@@ -5,6 +5,7 @@
 // outputs are the model's for what the input and the scale field hold, and every refusal brought
 // exactly one message box.
 #include "ModalCloser.h"
+#include "ProgramWindow.h"
 #include "conversion_oracle.h"
 #include "platform/qt/Runtime.h"
 #include "ui/Program.h"
@@ -35,10 +36,7 @@ void tst_Soak::session() {
     platform::qt::Runtime runtime("tst_soak");
     ui::Program program(runtime);
     program.start();
-    QWidget* main = nullptr;
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->windowTitle() == QLatin1String("Velmora Temperature Converter"))
-            main = window;
+    QWidget* main = mainWindow();
     QVERIFY(QTest::qWaitForWindowActive(main));
     auto* input = main->findChild<QLineEdit*>(QStringLiteral("Text1"));
     auto* scale = main->findChild<QComboBox*>(QStringLiteral("Combo1"));
