@@ -194,6 +194,24 @@ def wait_for(condition, what):
         time.sleep(POLL_SECONDS)
 
 
+def wait_for_paint(screen, blank, process, name, start, timeout=TIMEOUT_SECONDS):
+    """(mapped, painted) in perf_counter seconds: when the window was first mapped, and when the
+    screen first differed from the empty one."""
+    mapped = None
+    while True:
+        if process.poll() is not None:
+            raise RuntimeError(f"{name} ended with {process.returncode}")
+        now = time.perf_counter()
+        if mapped is None and screen.viewable_window() is not None:
+            mapped = now
+        if screen.pixels() != blank:
+            painted = time.perf_counter()
+            return (mapped or painted), painted
+        if now - start > timeout:
+            raise RuntimeError(f"{name} never painted")
+        time.sleep(POLL_SECONDS)
+
+
 def run_once(executable, environment, screen, blank):
     wait_for(lambda: screen.pixels() == blank and screen.viewable_window() is None,
              "an empty screen")
@@ -201,21 +219,7 @@ def run_once(executable, environment, screen, blank):
     process = subprocess.Popen([executable], env=environment, stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
     try:
-        mapped = None
-        while True:
-            if process.poll() is not None:
-                raise RuntimeError(f"{executable} ended with {process.returncode}")
-            now = time.perf_counter()
-            if mapped is None and screen.viewable_window() is not None:
-                mapped = now
-            if screen.pixels() != blank:
-                painted = time.perf_counter()
-                break
-            if now - start > TIMEOUT_SECONDS:
-                raise RuntimeError(f"{executable} never painted")
-            time.sleep(POLL_SECONDS)
-        if mapped is None:
-            mapped = painted
+        mapped, painted = wait_for_paint(screen, blank, process, executable, start)
         window = wait_for(screen.viewable_window, "the window")
         screen.focus(window)
         time.sleep(SETTLE_SECONDS)

@@ -53,6 +53,7 @@ import sys
 import tempfile
 import time
 
+from startup import wait_for_paint
 from wine_session import WineSession, cpu_ns, page_faults, peak_rss_kib, stop
 
 POLL_SECONDS = 0.002
@@ -84,23 +85,6 @@ def wait_for(condition, what, timeout=TIMEOUT_SECONDS):
 def wait_for_empty_screen(screen, blank):
     wait_for(lambda: screen.pixels() == blank and screen.viewable_window() is None,
              "an empty screen")
-
-
-def wait_for_paint(screen, blank, process, exe, start):
-    """(mapped, painted) in perf_counter seconds."""
-    mapped = None
-    while True:
-        if process.poll() is not None:
-            raise RuntimeError(f"{exe} ended with {process.returncode}")
-        now = time.perf_counter()
-        if mapped is None and screen.viewable_window() is not None:
-            mapped = now
-        if screen.pixels() != blank:
-            painted = time.perf_counter()
-            return (mapped or painted), painted
-        if now - start > TIMEOUT_SECONDS:
-            raise RuntimeError(f"{exe} never painted")
-        time.sleep(POLL_SECONDS)
 
 
 def run_once(session, exe, blank, idle_seconds):

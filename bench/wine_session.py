@@ -83,8 +83,9 @@ def find_process(exe, started):
     return None
 
 
-def cpu_ns(pid):
-    """Processor time of all the process's threads, in nanoseconds (0 once it has ended)."""
+def per_thread(pid, file, value):
+    """The sum over the process's threads of value(text of /proc/PID/task/TID/file); 0 once the
+    process has ended. A thread that ends meanwhile counts nothing."""
     total = 0
     try:
         tasks = os.listdir(f"/proc/{pid}/task")
@@ -92,28 +93,24 @@ def cpu_ns(pid):
         return 0
     for task in tasks:
         try:
-            with open(f"/proc/{pid}/task/{task}/schedstat") as stat:
-                total += int(stat.read().split()[0])
+            with open(f"/proc/{pid}/task/{task}/{file}") as text:
+                total += value(text.read())
         except (OSError, ValueError, IndexError):
-            pass  # the thread ended meanwhile
+            pass
     return total
 
 
+def cpu_ns(pid):
+    """Processor time of all the process's threads, in nanoseconds."""
+    return per_thread(pid, "schedstat", lambda text: int(text.split()[0]))
+
+
 def page_faults(pid):
-    """Page faults of all the process's threads: how much memory it has touched."""
-    faults = 0
-    try:
-        tasks = os.listdir(f"/proc/{pid}/task")
-    except OSError:
-        return 0
-    for task in tasks:
-        try:
-            with open(f"/proc/{pid}/task/{task}/stat") as stat:
-                fields = stat.read().rsplit(")", 1)[1].split()
-            faults += int(fields[7]) + int(fields[9])  # minflt, majflt
-        except (OSError, ValueError, IndexError):
-            pass
-    return faults
+    """Page faults of all the process's threads (minor and major): how much memory it touched."""
+    def faults(text):
+        fields = text.rsplit(")", 1)[1].split()
+        return int(fields[7]) + int(fields[9])
+    return per_thread(pid, "stat", faults)
 
 
 def peak_rss_kib(pid):
