@@ -110,7 +110,7 @@ public:
 
 // Controls sit at their design placement (Placement::control also names them for the toolkit),
 // and are added in tab order: the first one has the focus when the window first shows.
-struct TextBoxSpec {
+struct TextBoxProperties {
     design::Placement place;
     std::string_view accessibleName = {};
     std::string_view tip = {}; // none when empty
@@ -118,7 +118,7 @@ struct TextBoxSpec {
     std::size_t maxLength = 0; // 0: no limit; otherwise enforced by the onInsert handler
 };
 
-struct ComboBoxSpec {
+struct ComboBoxProperties {
     design::Placement place;
     std::string_view accessibleName = {};
     std::span<const std::string_view> entries = {};
@@ -128,14 +128,14 @@ struct ComboBoxSpec {
 // Pictures are windowless: they lie beneath the boxes, each later one above the earlier ones, and
 // the upper one takes the mouse where two overlap. A press on a button picture belongs to it; a
 // press on a decoration belongs to the window beneath (a drag there moves the window).
-struct PictureSpec {
+struct PictureProperties {
     design::Placement place;
     const design::pictures::Picture& picture;
     std::string_view accessibleName = {};
     bool button = false; // a push button to assistive technology, with a press action
 };
 
-struct WindowSpec {
+struct WindowProperties {
     std::string_view title = {};
     int width = 0, height = 0; // the client area, in pixels at 96 dpi; it never changes
     // Drawn at its own size from the top-left corner, clipped; the platform's window colour shows
@@ -153,9 +153,9 @@ class Window {
 public:
     virtual ~Window() = default;
 
-    virtual TextBox& addTextBox(const TextBoxSpec& spec) = 0;
-    virtual ComboBox& addComboBox(const ComboBoxSpec& spec) = 0;
-    virtual Picture& addPicture(const PictureSpec& spec) = 0;
+    virtual TextBox& addTextBox(const TextBoxProperties& properties) = 0;
+    virtual ComboBox& addComboBox(const ComboBoxProperties& properties) = 0;
+    virtual Picture& addPicture(const PictureProperties& properties) = 0;
 
     // Modeless, with no owner; returns at once. The first show centres the window on the screen's
     // available area (centredOrigin) and gives it the focus; a later one restores it if minimised,
@@ -172,7 +172,7 @@ public:
     virtual ~Runtime() = default;
 
     // Creates a window and its controls' container, not yet shown.
-    virtual Window& load(const WindowSpec& spec) = 0;
+    virtual Window& load(const WindowProperties& properties) = 0;
     // Destroys the window and its controls: it leaves the screen at once and none of its events is
     // delivered afterwards. May be called from the window's own handlers; the reference is dead
     // once it returns.

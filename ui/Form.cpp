@@ -11,7 +11,7 @@ Form::Form(platform::Runtime& runtime, std::function<void()> unloaded)
 
 void Form::Show() {
     if (!m_window) {
-        m_window = &m_runtime.load(windowSpec());
+        m_window = &m_runtime.load(windowProperties());
         m_window->onCommand = [this](platform::Command command) {
             if (command == platform::Command::Close)
                 Unload();

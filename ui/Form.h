@@ -28,7 +28,7 @@ protected:
     platform::Runtime& runtime() const { return m_runtime; }
     platform::Window& window() const { return *m_window; }
 
-    virtual platform::WindowSpec windowSpec() const = 0;
+    virtual platform::WindowProperties windowProperties() const = 0;
     // Makes the controls on a newly loaded window and attaches their handlers.
     virtual void build(platform::Window& window) = 0;
     // The controls are gone; forget them.

@@ -41,7 +41,7 @@ Form1::Form1(platform::Runtime& runtime, std::function<void()> unloaded, Form2& 
     : Form(runtime, std::move(unloaded))
     , m_about(about) {}
 
-platform::WindowSpec Form1::windowSpec() const {
+platform::WindowProperties Form1::windowProperties() const {
     return {.title = text::title,
             .width = design::toPixels(design::mainClientWidthTwips),
             .height = design::toPixels(design::mainClientHeightTwips),

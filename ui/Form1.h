@@ -17,7 +17,7 @@ public:
     Form1(platform::Runtime& runtime, std::function<void()> unloaded, Form2& about);
 
 private:
-    platform::WindowSpec windowSpec() const override;
+    platform::WindowProperties windowProperties() const override;
     void build(platform::Window& window) override;
     void forget() override;
     void command(platform::Command command) override;

@@ -28,7 +28,7 @@ Form2::Form2(platform::Runtime& runtime, std::function<void()> unloaded)
     , m_name(std::string(text::aboutName) + " " + std::string(text::title))
     , m_description(cardText()) {}
 
-platform::WindowSpec Form2::windowSpec() const {
+platform::WindowProperties Form2::windowProperties() const {
     return {.title = text::aboutTitle,
             .width = design::aboutClientWidth,
             .height = design::aboutClientHeight,

@@ -19,7 +19,7 @@ public:
     void ShowFor(const platform::Click& click);
 
 private:
-    platform::WindowSpec windowSpec() const override;
+    platform::WindowProperties windowProperties() const override;
     void build(platform::Window& window) override;
     void command(platform::Command command) override;
 

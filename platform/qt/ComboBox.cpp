@@ -22,18 +22,18 @@ public:
 
 } // namespace
 
-ComboBox::ComboBox(const ComboBoxSpec& spec, FormWindow& window)
+ComboBox::ComboBox(const ComboBoxProperties& properties, FormWindow& window)
     : QComboBox(&window) {
-    setAccessibleName(toQString(spec.accessibleName));
+    setAccessibleName(toQString(properties.accessibleName));
     // The field is made with the box, so that it follows the box in the focus chain; made later,
     // Qt 6.4 puts it out of order for Shift+Tab.
     setEditable(true);
     setCompleter(nullptr);     // Qt 6.4 would complete a typed text to the entry it starts
     setInsertPolicy(NoInsert); // and would add a typed text to the list on Enter
     setValidator(new NeverFinishedText(this)); // the box owns it
-    for (std::string_view entry : spec.entries)
+    for (std::string_view entry : properties.entries)
         addItem(toQString(entry));
-    setEditText(toQString(spec.text));
+    setEditText(toQString(properties.text));
     QFont font(resources::textFontFamily());
     font.setPixelSize(design::scaleFontPixels);
     setFont(font);

@@ -15,7 +15,7 @@ class FormWindow;
 class ComboBox : public QComboBox, public platform::ComboBox {
     Q_OBJECT
 public:
-    ComboBox(const ComboBoxSpec& spec, FormWindow& window);
+    ComboBox(const ComboBoxProperties& properties, FormWindow& window);
 
     std::string text() const override;
 };

@@ -18,17 +18,17 @@
 
 namespace platform::qt {
 
-FormWindow::FormWindow(const WindowSpec& spec)
+FormWindow::FormWindow(const WindowProperties& properties)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
-    , m_background(QString::fromLatin1(resources::picture::pathOf(spec.background).text))
-    , m_name(spec.accessibleName.empty() ? spec.title : spec.accessibleName)
-    , m_pressable(spec.pressable) {
-    setObjectName(toQString(spec.title));
-    setWindowTitle(toQString(spec.title));
+    , m_background(QString::fromLatin1(resources::picture::pathOf(properties.background).text))
+    , m_name(properties.accessibleName.empty() ? properties.title : properties.accessibleName)
+    , m_pressable(properties.pressable) {
+    setObjectName(toQString(properties.title));
+    setWindowTitle(toQString(properties.title));
     setWindowIcon(resources::windowIcon());
     setAccessibleName(toQString(m_name));
-    setAccessibleDescription(toQString(spec.description));
-    setFixedSize(spec.width, spec.height);
+    setAccessibleDescription(toQString(properties.description));
+    setFixedSize(properties.width, properties.height);
     // Where the picture leaves a gap, the platform's default window colour shows.
     setAutoFillBackground(true);
     // The controls inherit the text boxes' font, set before any of them is made, so that none
@@ -39,7 +39,7 @@ FormWindow::FormWindow(const WindowSpec& spec)
 
     addShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), Command::Close);
     addShortcut(QKeySequence(Qt::Key_F1), Command::Help);
-    if (spec.escapeDismisses)
+    if (properties.escapeDismisses)
         addShortcut(QKeySequence(Qt::Key_Escape), Command::Dismiss);
 }
 
@@ -59,9 +59,9 @@ void FormWindow::placeControl(QWidget& control, const design::Placement& place) 
                         design::toPixels(place.width), design::toPixels(place.height));
 }
 
-platform::TextBox& FormWindow::addTextBox(const TextBoxSpec& spec) {
-    auto* box = new TextBox(spec, *this); // a child: the window owns it
-    placeControl(*box, spec.place);
+platform::TextBox& FormWindow::addTextBox(const TextBoxProperties& properties) {
+    auto* box = new TextBox(properties, *this); // a child: the window owns it
+    placeControl(*box, properties.place);
     if (!m_firstFocus)
         m_firstFocus = box;
     if (!m_lowestBox)
@@ -69,9 +69,9 @@ platform::TextBox& FormWindow::addTextBox(const TextBoxSpec& spec) {
     return *box;
 }
 
-platform::ComboBox& FormWindow::addComboBox(const ComboBoxSpec& spec) {
-    auto* combo = new ComboBox(spec, *this);
-    placeControl(*combo, spec.place);
+platform::ComboBox& FormWindow::addComboBox(const ComboBoxProperties& properties) {
+    auto* combo = new ComboBox(properties, *this);
+    placeControl(*combo, properties.place);
     if (!m_firstFocus)
         m_firstFocus = combo;
     if (!m_lowestBox)
@@ -79,9 +79,9 @@ platform::ComboBox& FormWindow::addComboBox(const ComboBoxSpec& spec) {
     return *combo;
 }
 
-platform::Picture& FormWindow::addPicture(const PictureSpec& spec) {
-    auto* picture = new Picture(spec, *this);
-    placeControl(*picture, spec.place);
+platform::Picture& FormWindow::addPicture(const PictureProperties& properties) {
+    auto* picture = new Picture(properties, *this);
+    placeControl(*picture, properties.place);
     // Beneath every box, above the pictures added before it.
     if (m_lowestBox)
         picture->stackUnder(m_lowestBox);

@@ -16,11 +16,11 @@ namespace platform::qt {
 class FormWindow : public QWidget, public platform::Window {
     Q_OBJECT
 public:
-    explicit FormWindow(const WindowSpec& spec);
+    explicit FormWindow(const WindowProperties& properties);
 
-    platform::TextBox& addTextBox(const TextBoxSpec& spec) override;
-    platform::ComboBox& addComboBox(const ComboBoxSpec& spec) override;
-    platform::Picture& addPicture(const PictureSpec& spec) override;
+    platform::TextBox& addTextBox(const TextBoxProperties& properties) override;
+    platform::ComboBox& addComboBox(const ComboBoxProperties& properties) override;
+    platform::Picture& addPicture(const PictureProperties& properties) override;
     void show() override;
 
     // Takes the window off the screen for good: from now on it delivers no event, and it is

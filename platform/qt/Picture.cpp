@@ -11,12 +11,12 @@
 
 namespace platform::qt {
 
-Picture::Picture(const PictureSpec& spec, FormWindow& window)
+Picture::Picture(const PictureProperties& properties, FormWindow& window)
     : QWidget(&window)
     , m_window(window)
-    , m_picture(QString::fromLatin1(resources::picture::pathOf(spec.picture).text))
-    , m_button(spec.button) {
-    setAccessibleName(toQString(spec.accessibleName));
+    , m_picture(QString::fromLatin1(resources::picture::pathOf(properties.picture).text))
+    , m_button(properties.button) {
+    setAccessibleName(toQString(properties.accessibleName));
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_TransparentForMouseEvents, !m_button);
 }

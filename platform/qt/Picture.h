@@ -18,7 +18,7 @@ class FormWindow;
 class Picture : public QWidget, public platform::Picture {
     Q_OBJECT
 public:
-    Picture(const PictureSpec& spec, FormWindow& window);
+    Picture(const PictureProperties& properties, FormWindow& window);
 
     bool isButton() const { return m_button; }
     // The click a screen reader asks for: the same as a mouse click, with no press time.

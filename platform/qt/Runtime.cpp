@@ -52,8 +52,8 @@ Runtime::~Runtime() {
         delete window.data();
 }
 
-Window& Runtime::load(const WindowSpec& spec) {
-    return *m_windows.emplace_back(std::make_unique<FormWindow>(spec));
+Window& Runtime::load(const WindowProperties& properties) {
+    return *m_windows.emplace_back(std::make_unique<FormWindow>(properties));
 }
 
 void Runtime::unload(Window& window) {

@@ -24,7 +24,7 @@ public:
     Runtime(const Runtime&) = delete;
     Runtime& operator=(const Runtime&) = delete;
 
-    Window& load(const WindowSpec& spec) override;
+    Window& load(const WindowProperties& properties) override;
     void unload(Window& window) override;
     void messageBox(Window& owner, std::string_view text, std::string_view title) override;
     DoubleClick doubleClick() const override;

@@ -43,29 +43,29 @@ private:
     TextBox& m_box;
 };
 
-TextBox::TextBox(const TextBoxSpec& spec, FormWindow& window)
+TextBox::TextBox(const TextBoxProperties& properties, FormWindow& window)
     : QLineEdit(&window)
     , m_window(window) {
-    setAccessibleName(toQString(spec.accessibleName));
-    setToolTip(toQString(spec.tip));
-    setAccessibleDescription(toQString(spec.tip));
+    setAccessibleName(toQString(properties.accessibleName));
+    setToolTip(toQString(properties.tip));
+    setAccessibleDescription(toQString(properties.tip));
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter); // the font is the window's
     QPalette colours = palette();
     colours.setColor(QPalette::Text, toColour(design::textBoxColour));
     setPalette(colours);
     // Qt 6.4 keeps a read-only QLineEdit in the focus chain with its text selectable; only its
     // editing is refused.
-    setReadOnly(spec.readOnly);
+    setReadOnly(properties.readOnly);
     // One past the limit: Qt cuts a huge paste cheaply (and keeps no undo step a character), and
     // whatever does not fit still reaches onInsert as a text that is too long.
-    setMaxLength(spec.maxLength > 0 && spec.maxLength < std::numeric_limits<int>::max()
-                     ? static_cast<int>(spec.maxLength + 1)
+    setMaxLength(properties.maxLength > 0 && properties.maxLength < std::numeric_limits<int>::max()
+                     ? static_cast<int>(properties.maxLength + 1)
                      : std::numeric_limits<int>::max());
     connect(this, &QLineEdit::textChanged, this, [this] {
         if (m_window.isLive() && onChange)
             onChange();
     });
-    if (spec.readOnly)
+    if (properties.readOnly)
         return;
     // An input method's commit reports the new cursor before the validator sees the new text,
     // so the text is taken only once it has been judged.

@@ -22,7 +22,7 @@ class FormWindow;
 class TextBox : public QLineEdit, public platform::TextBox {
     Q_OBJECT
 public:
-    TextBox(const TextBoxSpec& spec, FormWindow& window);
+    TextBox(const TextBoxProperties& properties, FormWindow& window);
 
     std::string text() const override;
     void setText(std::string_view text) override;

@@ -6,13 +6,13 @@
 
 namespace platform::win32 {
 
-ComboBox::ComboBox(FormWindow& form, const ComboBoxSpec& spec)
+ComboBox::ComboBox(FormWindow& form, const ComboBoxProperties& properties)
     : Control(form, L"COMBOBOX", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0)
-    , m_place(spec.place)
-    , m_name(toWide(spec.accessibleName)) {
-    for (std::string_view entry : spec.entries)
+    , m_place(properties.place)
+    , m_name(toWide(properties.accessibleName)) {
+    for (std::string_view entry : properties.entries)
         SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(entry).c_str()));
-    const std::wstring text = toWide(spec.text);
+    const std::wstring text = toWide(properties.text);
     const LRESULT entry = SendMessageW(hwnd(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                        reinterpret_cast<LPARAM>(text.c_str()));
     if (entry != CB_ERR)

@@ -14,7 +14,7 @@ namespace platform::win32 {
 // field only after the notification.
 class ComboBox : public Control, public platform::ComboBox, private AccessibleExtras {
 public:
-    ComboBox(FormWindow& form, const ComboBoxSpec& spec);
+    ComboBox(FormWindow& form, const ComboBoxProperties& properties);
 
     std::string text() const override;
 

@@ -36,23 +36,25 @@ Click::Press pressOfMessage() {
 
 } // namespace
 
-FormWindow::PaintedPicture::PaintedPicture(const PictureSpec& spec)
-    : picture(spec.picture)
-    , place(spec.place)
-    , name(toWide(spec.accessibleName))
-    , button(spec.button) {}
+FormWindow::PaintedPicture::PaintedPicture(const PictureProperties& properties)
+    : picture(properties.picture)
+    , place(properties.place)
+    , name(toWide(properties.accessibleName))
+    , button(properties.button) {}
 
-FormWindow::FormWindow(Runtime& runtime, const WindowSpec& spec)
+FormWindow::FormWindow(Runtime& runtime, const WindowProperties& properties)
     : m_runtime(runtime)
-    , m_width(spec.width)
-    , m_height(spec.height)
-    , m_backgroundPicture(spec.background)
-    , m_name(toWide(spec.accessibleName.empty() ? spec.title : spec.accessibleName))
-    , m_description(toWide(spec.description))
-    , m_escapeDismisses(spec.escapeDismisses)
-    , m_pressable(spec.pressable) {
+    , m_width(properties.width)
+    , m_height(properties.height)
+    , m_backgroundPicture(properties.background)
+    , m_name(
+          toWide(properties.accessibleName.empty() ? properties.title : properties.accessibleName))
+    , m_description(toWide(properties.description))
+    , m_escapeDismisses(properties.escapeDismisses)
+    , m_pressable(properties.pressable) {
     // The procedure learns of this object from the creation parameter, before this returns.
-    CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, className, toWide(spec.title).c_str(),
+    CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, className,
+                    toWide(properties.title).c_str(),
                     WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr,
                     nullptr, runtime.instance(), this);
     if (!m_window)
@@ -100,22 +102,23 @@ RECT FormWindow::pixelRect(const design::Placement& place, int dpi) const {
     return {left, top, left + pixels(place.width), top + pixels(place.height)};
 }
 
-platform::TextBox& FormWindow::addTextBox(const TextBoxSpec& spec) {
-    auto& box =
-        static_cast<TextBox&>(*m_controls.emplace_back(std::make_unique<TextBox>(*this, spec)));
+platform::TextBox& FormWindow::addTextBox(const TextBoxProperties& properties) {
+    auto& box = static_cast<TextBox&>(
+        *m_controls.emplace_back(std::make_unique<TextBox>(*this, properties)));
     box.scale(m_dpi);
     return box;
 }
 
-platform::ComboBox& FormWindow::addComboBox(const ComboBoxSpec& spec) {
-    auto& combo =
-        static_cast<ComboBox&>(*m_controls.emplace_back(std::make_unique<ComboBox>(*this, spec)));
+platform::ComboBox& FormWindow::addComboBox(const ComboBoxProperties& properties) {
+    auto& combo = static_cast<ComboBox&>(
+        *m_controls.emplace_back(std::make_unique<ComboBox>(*this, properties)));
     combo.scale(m_dpi);
     return combo;
 }
 
-platform::Picture& FormWindow::addPicture(const PictureSpec& spec) {
-    PaintedPicture& picture = *m_pictures.emplace_back(std::make_unique<PaintedPicture>(spec));
+platform::Picture& FormWindow::addPicture(const PictureProperties& properties) {
+    PaintedPicture& picture =
+        *m_pictures.emplace_back(std::make_unique<PaintedPicture>(properties));
     picture.bitmap =
         Bitmap::load(picture.picture, wantsDoublePictures(m_dpi / 96.0) && com().use());
     return picture;

@@ -26,14 +26,14 @@ public:
     static constexpr wchar_t className[] = L"VelmoraForm";
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l);
 
-    FormWindow(Runtime& runtime, const WindowSpec& spec);
+    FormWindow(Runtime& runtime, const WindowProperties& properties);
     ~FormWindow() override;
     FormWindow(const FormWindow&) = delete;
     FormWindow& operator=(const FormWindow&) = delete;
 
-    platform::TextBox& addTextBox(const TextBoxSpec& spec) override;
-    platform::ComboBox& addComboBox(const ComboBoxSpec& spec) override;
-    platform::Picture& addPicture(const PictureSpec& spec) override;
+    platform::TextBox& addTextBox(const TextBoxProperties& properties) override;
+    platform::ComboBox& addComboBox(const ComboBoxProperties& properties) override;
+    platform::Picture& addPicture(const PictureProperties& properties) override;
     void show() override;
 
     // Destroys the window at once; the object stays until the runtime frees it.
@@ -52,7 +52,7 @@ public:
 
 private:
     struct PaintedPicture : platform::Picture {
-        PaintedPicture(const PictureSpec& spec);
+        PaintedPicture(const PictureProperties& properties);
         const design::pictures::Picture& picture;
         design::Placement place;
         std::wstring name;

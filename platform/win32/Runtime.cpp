@@ -81,8 +81,8 @@ int Runtime::firstShowCommand() {
     return std::exchange(m_showCommand, SW_SHOWNORMAL);
 }
 
-Window& Runtime::load(const WindowSpec& spec) {
-    return *m_windows.emplace_back(std::make_unique<FormWindow>(*this, spec));
+Window& Runtime::load(const WindowProperties& properties) {
+    return *m_windows.emplace_back(std::make_unique<FormWindow>(*this, properties));
 }
 
 void Runtime::unload(Window& window) {

@@ -20,14 +20,14 @@ bool keyDown(int key) {
 
 } // namespace
 
-TextBox::TextBox(FormWindow& form, const TextBoxSpec& spec)
+TextBox::TextBox(FormWindow& form, const TextBoxProperties& properties)
     : Control(form, L"EDIT",
-              WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT | (spec.readOnly ? ES_READONLY : 0),
+              WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT | (properties.readOnly ? ES_READONLY : 0),
               WS_EX_CLIENTEDGE)
-    , m_place(spec.place)
-    , m_name(toWide(spec.accessibleName))
-    , m_tip(toWide(spec.tip))
-    , m_readOnly(spec.readOnly) {
+    , m_place(properties.place)
+    , m_name(toWide(properties.accessibleName))
+    , m_tip(toWide(properties.tip))
+    , m_readOnly(properties.readOnly) {
     SendMessageW(hwnd(), EM_SETLIMITTEXT, 0, 0); // as long as the system allows
     if (!m_tip.empty())
         form.tooltip().add(hwnd(), m_tip);

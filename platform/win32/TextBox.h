@@ -20,7 +20,7 @@ namespace platform::win32 {
 // instead of into the box.
 class TextBox : public Control, public platform::TextBox, private AccessibleExtras {
 public:
-    TextBox(FormWindow& form, const TextBoxSpec& spec);
+    TextBox(FormWindow& form, const TextBoxProperties& properties);
 
     std::string text() const override;
     void setText(std::string_view text) override;

@@ -27,12 +27,12 @@ void ExpectLoaded(const Window& window);
 
 class TextBox : public platform::TextBox {
 public:
-    TextBox(Window& window, const platform::TextBoxSpec& spec)
+    TextBox(Window& window, const platform::TextBoxProperties& properties)
         : m_window(window)
-        , m_spec(spec)
-        , m_name(spec.accessibleName)
-        , m_tip(spec.tip) {
-        m_spec.accessibleName = m_name;
+        , m_properties(properties)
+        , m_name(properties.accessibleName)
+        , m_tip(properties.tip) {
+        m_properties.accessibleName = m_name;
     }
 
     std::string text() const override { return Utf8(m_text); }
@@ -57,7 +57,7 @@ public:
         platform::KeyPress key{code, repeat};
         if (onKeyPress)
             onKeyPress(key);
-        if (key.code == 0 || m_spec.readOnly)
+        if (key.code == 0 || m_properties.readOnly)
             return;
         if (key.code != 8)
             return replace(std::u16string(1, static_cast<char16_t>(key.code)), false);
@@ -71,7 +71,7 @@ public:
     }
     void paste(std::string_view text) {
         ExpectLoaded(m_window);
-        if (!m_spec.readOnly && onInsert)
+        if (!m_properties.readOnly && onInsert)
             onInsert(text);
     }
     void select(std::size_t from, std::size_t to) {
@@ -84,11 +84,11 @@ public:
         ExpectLoaded(m_window);
         if (m_from == m_to && m_to < m_text.size())
             ++m_to;
-        if (!m_spec.readOnly)
+        if (!m_properties.readOnly)
             replace({}, false);
     }
 
-    const platform::TextBoxSpec& spec() const { return m_spec; }
+    const platform::TextBoxProperties& properties() const { return m_properties; }
     const std::string& tip() const { return m_tip; }
     bool marked() const { return m_marked; }
     int tipChanges() const { return m_tipChanges; }
@@ -110,7 +110,7 @@ private:
     }
 
     Window& m_window;
-    platform::TextBoxSpec m_spec;
+    platform::TextBoxProperties m_properties;
     std::string m_name, m_tip;
     std::u16string m_text;
     std::size_t m_from = 0, m_to = 0; // the selection; the cursor is at m_to
@@ -120,13 +120,13 @@ private:
 
 class ComboBox : public platform::ComboBox {
 public:
-    ComboBox(Window& window, const platform::ComboBoxSpec& spec)
+    ComboBox(Window& window, const platform::ComboBoxProperties& properties)
         : m_window(window)
-        , m_spec(spec)
-        , m_name(spec.accessibleName)
-        , m_entries(spec.entries.begin(), spec.entries.end())
-        , m_text(spec.text) {
-        m_spec.accessibleName = m_name;
+        , m_properties(properties)
+        , m_name(properties.accessibleName)
+        , m_entries(properties.entries.begin(), properties.entries.end())
+        , m_text(properties.text) {
+        m_properties.accessibleName = m_name;
     }
 
     std::string text() const override { return m_text; }
@@ -140,12 +140,12 @@ public:
     }
     void typeText(std::string_view text) { m_text = text; } // into the field
 
-    const platform::ComboBoxSpec& spec() const { return m_spec; }
+    const platform::ComboBoxProperties& properties() const { return m_properties; }
     const std::vector<std::string>& entries() const { return m_entries; }
 
 private:
     Window& m_window;
-    platform::ComboBoxSpec m_spec;
+    platform::ComboBoxProperties m_properties;
     std::string m_name;
     std::vector<std::string> m_entries;
     std::string m_text;
@@ -153,44 +153,45 @@ private:
 
 class Picture : public platform::Picture {
 public:
-    Picture(Window& window, const platform::PictureSpec& spec)
+    Picture(Window& window, const platform::PictureProperties& properties)
         : m_window(window)
-        , m_spec(spec)
-        , m_name(spec.accessibleName) {
-        m_spec.accessibleName = m_name;
+        , m_properties(properties)
+        , m_name(properties.accessibleName) {
+        m_properties.accessibleName = m_name;
     }
 
     // A decoration lets the click through to the window.
     void click(std::optional<platform::Click::Press> press = std::nullopt);
 
-    const platform::PictureSpec& spec() const { return m_spec; }
+    const platform::PictureProperties& properties() const { return m_properties; }
 
 private:
     Window& m_window;
-    platform::PictureSpec m_spec;
+    platform::PictureProperties m_properties;
     std::string m_name;
 };
 
 class Window : public platform::Window {
 public:
-    explicit Window(const platform::WindowSpec& spec)
-        : m_spec(spec)
-        , m_title(spec.title)
-        , m_accessibleName(spec.accessibleName.empty() ? spec.title : spec.accessibleName)
-        , m_description(spec.description) {
-        m_spec.title = m_title;
-        m_spec.accessibleName = m_accessibleName;
-        m_spec.description = m_description;
+    explicit Window(const platform::WindowProperties& properties)
+        : m_properties(properties)
+        , m_title(properties.title)
+        , m_accessibleName(properties.accessibleName.empty() ? properties.title
+                                                             : properties.accessibleName)
+        , m_description(properties.description) {
+        m_properties.title = m_title;
+        m_properties.accessibleName = m_accessibleName;
+        m_properties.description = m_description;
     }
 
-    platform::TextBox& addTextBox(const platform::TextBoxSpec& spec) override {
-        return add(m_boxes, spec);
+    platform::TextBox& addTextBox(const platform::TextBoxProperties& properties) override {
+        return add(m_boxes, properties);
     }
-    platform::ComboBox& addComboBox(const platform::ComboBoxSpec& spec) override {
-        return add(m_combos, spec);
+    platform::ComboBox& addComboBox(const platform::ComboBoxProperties& properties) override {
+        return add(m_combos, properties);
     }
-    platform::Picture& addPicture(const platform::PictureSpec& spec) override {
-        return add(m_pictures, spec);
+    platform::Picture& addPicture(const platform::PictureProperties& properties) override {
+        return add(m_pictures, properties);
     }
     void show() override { ++m_shows; }
 
@@ -203,7 +204,7 @@ public:
     void command(platform::Command command) {
         ExpectLoaded(*this);
         // Escape is otherwise a character for the control with the focus.
-        if ((command != platform::Command::Dismiss || m_spec.escapeDismisses) && onCommand)
+        if ((command != platform::Command::Dismiss || m_properties.escapeDismisses) && onCommand)
             onCommand(command);
     }
 
@@ -214,7 +215,7 @@ public:
     // of the stacking order up.
     const std::vector<std::string>& order() const { return m_order; }
 
-    const platform::WindowSpec& spec() const { return m_spec; }
+    const platform::WindowProperties& properties() const { return m_properties; }
     const std::string& title() const { return m_title; }
     const std::string& accessibleName() const { return m_accessibleName; }
     const std::string& description() const { return m_description; }
@@ -223,21 +224,21 @@ public:
     void unload() { m_loaded = false; }
 
 private:
-    template <class Control, class Spec>
-    Control& add(std::vector<std::unique_ptr<Control>>& controls, const Spec& spec) {
-        m_order.emplace_back(spec.place.control);
-        return *controls.emplace_back(std::make_unique<Control>(*this, spec));
+    template <class Control, class Properties>
+    Control& add(std::vector<std::unique_ptr<Control>>& controls, const Properties& properties) {
+        m_order.emplace_back(properties.place.control);
+        return *controls.emplace_back(std::make_unique<Control>(*this, properties));
     }
     template <class Control>
     static Control& find(const std::vector<std::unique_ptr<Control>>& controls,
                          std::string_view name) {
         for (const auto& control : controls)
-            if (control->spec().place.control == name)
+            if (control->properties().place.control == name)
                 return *control;
         throw std::invalid_argument("no control " + std::string(name));
     }
 
-    platform::WindowSpec m_spec; // its texts point at the copies below
+    platform::WindowProperties m_properties; // its texts point at the copies below
     std::string m_title, m_accessibleName, m_description;
     std::vector<std::unique_ptr<TextBox>> m_boxes;
     std::vector<std::unique_ptr<ComboBox>> m_combos;
@@ -253,7 +254,7 @@ inline void ExpectLoaded(const Window& window) {
 
 inline void Picture::click(std::optional<platform::Click::Press> press) {
     ExpectLoaded(m_window);
-    if (!m_spec.button)
+    if (!m_properties.button)
         m_window.click(press);
     else if (onClick)
         onClick({press});
@@ -267,8 +268,8 @@ class Runtime : public platform::Runtime {
 public:
     static constexpr platform::DoubleClick doubleClickLimits{500, 4};
 
-    platform::Window& load(const platform::WindowSpec& spec) override {
-        return *m_windows.emplace_back(std::make_unique<Window>(spec));
+    platform::Window& load(const platform::WindowProperties& properties) override {
+        return *m_windows.emplace_back(std::make_unique<Window>(properties));
     }
     void unload(platform::Window& window) override {
         ExpectLoaded(static_cast<Window&>(window));

@@ -16,10 +16,10 @@ const std::string tooLong(design::text::tooLong);
 TEST(MainWindow, IsBuiltAsDesigned) {
     Session s;
     const fake::Window& main = *s.main();
-    EXPECT_EQ(main.spec().width, 572);
-    EXPECT_EQ(main.spec().height, 287);
-    EXPECT_STREQ(main.spec().background.name, design::pictures::background.name);
-    EXPECT_FALSE(main.spec().escapeDismisses); // Escape in the input is a refused character
+    EXPECT_EQ(main.properties().width, 572);
+    EXPECT_EQ(main.properties().height, 287);
+    EXPECT_STREQ(main.properties().background.name, design::pictures::background.name);
+    EXPECT_FALSE(main.properties().escapeDismisses); // Escape in the input is a refused character
     EXPECT_EQ(main.shows(), 1);
     // Boxes in tab order, then the pictures from the bottom up: Image1 lies over Image3.
     EXPECT_EQ(main.order(), (std::vector<std::string>{"Text1", "Text2", "Text3", "Combo1", "Text4",
@@ -28,9 +28,9 @@ TEST(MainWindow, IsBuiltAsDesigned) {
         const design::Placement* designed = design::findPlacement(control);
         ASSERT_TRUE(designed) << control;
         const design::Placement& place = control.starts_with("Image")
-                                             ? main.picture(control).spec().place
-                                         : control == "Combo1" ? s.scale().spec().place
-                                                               : s.box(control).spec().place;
+                                             ? main.picture(control).properties().place
+                                         : control == "Combo1" ? s.scale().properties().place
+                                                               : s.box(control).properties().place;
         EXPECT_EQ(std::tie(place.left, place.top, place.width, place.height),
                   std::tie(designed->left, designed->top, designed->width, designed->height))
             << control;
@@ -43,22 +43,22 @@ TEST(MainWindow, IsBuiltAsDesigned) {
     for (const Box& box :
          {Box{"Text1", "Temperature to convert", false}, Box{"Text2", "Fahrenheit", true},
           Box{"Text3", "Celsius", true}, Box{"Text4", "Kelvin", true}}) {
-        EXPECT_EQ(s.box(box.name).spec().accessibleName, box.accessibleName);
-        EXPECT_EQ(s.box(box.name).spec().readOnly, box.readOnly);
+        EXPECT_EQ(s.box(box.name).properties().accessibleName, box.accessibleName);
+        EXPECT_EQ(s.box(box.name).properties().readOnly, box.readOnly);
         EXPECT_EQ(s.box(box.name).text(), "");
     }
     EXPECT_EQ(s.input().tip(), "Please enter the value to convert");
-    EXPECT_EQ(s.input().spec().maxLength, 50'000u);
+    EXPECT_EQ(s.input().properties().maxLength, 50'000u);
     EXPECT_EQ(s.box("Text2").tip(), "");
     EXPECT_EQ(s.scale().text(), "Celsius");
     EXPECT_EQ(s.scale().entries(), (std::vector<std::string>{"Celsius", "Fahrenheit", "Kelvin"}));
-    EXPECT_EQ(s.scale().spec().accessibleName, "Scale");
-    EXPECT_FALSE(main.picture("Image3").spec().button);
-    EXPECT_EQ(main.picture("Image3").spec().accessibleName, "Velmora Temperature Converter");
-    EXPECT_TRUE(main.picture("Image4").spec().button);
-    EXPECT_EQ(main.picture("Image4").spec().accessibleName, "About");
-    EXPECT_TRUE(main.picture("Image1").spec().button);
-    EXPECT_EQ(main.picture("Image1").spec().accessibleName, "Close");
+    EXPECT_EQ(s.scale().properties().accessibleName, "Scale");
+    EXPECT_FALSE(main.picture("Image3").properties().button);
+    EXPECT_EQ(main.picture("Image3").properties().accessibleName, "Velmora Temperature Converter");
+    EXPECT_TRUE(main.picture("Image4").properties().button);
+    EXPECT_EQ(main.picture("Image4").properties().accessibleName, "About");
+    EXPECT_TRUE(main.picture("Image1").properties().button);
+    EXPECT_EQ(main.picture("Image1").properties().accessibleName, "Close");
 }
 
 // One worked result a scale (the engine's own test has them all), reached both ways.

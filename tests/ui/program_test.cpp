@@ -47,9 +47,9 @@ TEST(Program, AboutIsOneWindowShownAgainAndLoadedAfresh) {
     EXPECT_EQ(about.description(), "Velmora Temperature Converter. Version 1.0. Written by Orla "
                                    "Vantreeve. orla.vantreeve@example.org. Lantern Quay, "
                                    "Velmora. 1999.");
-    EXPECT_EQ(about.spec().width, 542);
-    EXPECT_EQ(about.spec().height, 290);
-    EXPECT_STREQ(about.spec().background.name, design::pictures::aboutCard.name);
+    EXPECT_EQ(about.properties().width, 542);
+    EXPECT_EQ(about.properties().height, 290);
+    EXPECT_STREQ(about.properties().background.name, design::pictures::aboutCard.name);
     EXPECT_TRUE(about.order().empty());
 
     s.about()->click();
@@ -88,7 +88,7 @@ TEST(Program, EveryWayOfClosingAboutLeavesTheMainWindow) {
         Session s;
         s.main()->command(Command::Help); // F1, the keyboard's way to About
         ASSERT_TRUE(s.about());
-        EXPECT_TRUE(s.about()->spec().escapeDismisses && s.about()->spec().pressable);
+        EXPECT_TRUE(s.about()->properties().escapeDismisses && s.about()->properties().pressable);
         way.close(*s.about());
         EXPECT_FALSE(s.about());
         EXPECT_TRUE(s.main());
