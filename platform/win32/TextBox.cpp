@@ -5,6 +5,7 @@
 #include "platform/win32/Text.h"
 
 #include <commctrl.h>
+#include <utility>
 
 namespace platform::win32 {
 
@@ -27,7 +28,8 @@ TextBox::TextBox(FormWindow& form, const TextBoxProperties& properties)
     , m_place(properties.place)
     , m_name(toWide(properties.accessibleName))
     , m_tip(toWide(properties.tip))
-    , m_readOnly(properties.readOnly) {
+    , m_readOnly(properties.readOnly)
+    , m_maxLength(properties.maxLength) {
     SendMessageW(hwnd(), EM_SETLIMITTEXT, 0, 0); // as long as the system allows
     if (!m_tip.empty())
         form.tooltip().add(hwnd(), m_tip);
@@ -123,22 +125,29 @@ void TextBox::pasteClipboard() {
     if (IsClipboardFormatAvailable(CF_UNICODETEXT) && OpenClipboard(hwnd())) {
         if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
             if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-                pasted = text;
+                // No more than can be taken: a pasted log need not be copied whole.
+                pasted = std::wstring_view(text).substr(0, m_maxLength > 0 ? m_maxLength + 1
+                                                                           : std::wstring::npos);
                 GlobalUnlock(data);
             }
         }
         CloseClipboard();
     }
-    if (!pasted.empty() && form().isLive())
-        onInsert(toUtf8(pasted));
+    inserting(std::move(pasted));
+}
+
+void TextBox::inserting(std::wstring text) {
+    if (m_maxLength > 0 && text.size() > m_maxLength + 1)
+        text.resize(m_maxLength + 1);
+    if (!text.empty() && form().isLive())
+        onInsert(toUtf8(text));
 }
 
 // Another program (a screen reader) sets the whole text: an insertion over all of it.
 LRESULT TextBox::setFromOutside(LPARAM l) {
     const auto* text = reinterpret_cast<const wchar_t*>(l);
     SendMessageW(hwnd(), EM_SETSEL, 0, -1);
-    if (text && *text && form().isLive())
-        onInsert(toUtf8(text));
+    inserting(text ? text : L"");
     return TRUE;
 }
 

@@ -38,6 +38,8 @@ private:
     LRESULT handle(UINT message, WPARAM w, LPARAM l) override;
     LRESULT typed(WPARAM w, LPARAM l);
     void pasteClipboard();
+    // Hands text to onInsert, cut one character past the limit: nothing longer can be taken.
+    void inserting(std::wstring text);
     LRESULT setFromOutside(LPARAM l);
     LRESULT dialogCode(WPARAM w, LPARAM l);
     LRESULT colours(HDC dc);
@@ -50,6 +52,7 @@ private:
     std::wstring m_name;
     std::wstring m_tip;
     bool m_readOnly;
+    std::size_t m_maxLength; // 0: none
     bool m_marked = false;
     bool m_applying = false; // a change of the program's own is being made
     Brush m_markBrush;
