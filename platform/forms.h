@@ -141,8 +141,8 @@ struct WindowProperties {
     // Drawn at its own size from the top-left corner, clipped; the platform's window colour shows
     // where it leaves a gap.
     const design::pictures::Picture& background;
-    std::string_view accessibleName = {}; // the title when empty
-    std::string_view description = {};    // for assistive technology
+    std::string_view accessibleName = {};
+    std::string_view description = {}; // for assistive technology
     bool escapeDismisses = false;
     bool pressable = false; // offers a screen reader a press action, which raises onClick
 };

@@ -45,7 +45,8 @@ platform::WindowProperties Form1::windowProperties() const {
     return {.title = text::title,
             .width = design::toPixels(design::mainClientWidthTwips),
             .height = design::toPixels(design::mainClientHeightTwips),
-            .background = design::pictures::background};
+            .background = design::pictures::background,
+            .accessibleName = text::title};
 }
 
 void Form1::build(platform::Window& window) {

@@ -21,12 +21,11 @@ namespace platform::qt {
 FormWindow::FormWindow(const WindowProperties& properties)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
     , m_background(QString::fromLatin1(resources::picture::pathOf(properties.background).text))
-    , m_name(properties.accessibleName.empty() ? properties.title : properties.accessibleName)
     , m_pressable(properties.pressable) {
     setObjectName(toQString(properties.title));
     setWindowTitle(toQString(properties.title));
     setWindowIcon(resources::windowIcon());
-    setAccessibleName(toQString(m_name));
+    setAccessibleName(toQString(properties.accessibleName));
     setAccessibleDescription(toQString(properties.description));
     setFixedSize(properties.width, properties.height);
     // Where the picture leaves a gap, the platform's default window colour shows.
@@ -62,20 +61,16 @@ void FormWindow::placeControl(QWidget& control, const design::Placement& place) 
 platform::TextBox& FormWindow::addTextBox(const TextBoxProperties& properties) {
     auto* box = new TextBox(properties, *this); // a child: the window owns it
     placeControl(*box, properties.place);
-    if (!m_firstFocus)
-        m_firstFocus = box;
-    if (!m_lowestBox)
-        m_lowestBox = box;
+    if (!m_firstControl)
+        m_firstControl = box;
     return *box;
 }
 
 platform::ComboBox& FormWindow::addComboBox(const ComboBoxProperties& properties) {
     auto* combo = new ComboBox(properties, *this);
     placeControl(*combo, properties.place);
-    if (!m_firstFocus)
-        m_firstFocus = combo;
-    if (!m_lowestBox)
-        m_lowestBox = combo;
+    if (!m_firstControl)
+        m_firstControl = combo;
     return *combo;
 }
 
@@ -83,8 +78,8 @@ platform::Picture& FormWindow::addPicture(const PictureProperties& properties) {
     auto* picture = new Picture(properties, *this);
     placeControl(*picture, properties.place);
     // Beneath every box, above the pictures added before it.
-    if (m_lowestBox)
-        picture->stackUnder(m_lowestBox);
+    if (m_firstControl)
+        picture->stackUnder(m_firstControl);
     return *picture;
 }
 
@@ -92,8 +87,8 @@ void FormWindow::show() {
     if (!m_shown) {
         m_shown = true;
         centreOnScreen();
-        if (m_firstFocus)
-            m_firstFocus->setFocus();
+        if (m_firstControl)
+            m_firstControl->setFocus();
     }
     // A minimised window stays minimised on show() under some window managers.
     setWindowState(windowState() & ~Qt::WindowMinimized);
@@ -136,7 +131,6 @@ void FormWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     m_gesture = Gesture::Pressed;
-    m_pressGlobal = event->globalPosition().toPoint();
     m_pressWindowPos = pos();
     m_press = pressOf(*event);
 }
@@ -144,7 +138,7 @@ void FormWindow::mousePressEvent(QMouseEvent* event) {
 void FormWindow::mouseMoveEvent(QMouseEvent* event) {
     if (m_gesture == Gesture::None || !(event->buttons() & Qt::LeftButton))
         return;
-    const QPoint delta = event->globalPosition().toPoint() - m_pressGlobal;
+    const QPoint delta = event->globalPosition().toPoint() - QPoint(m_press.x, m_press.y);
     if (m_gesture == Gesture::Pressed) {
         if (delta.manhattanLength() < QApplication::startDragDistance())
             return;

@@ -29,7 +29,6 @@ public:
     // Whether its events may still reach the program.
     bool isLive() const { return !m_unloaded; }
 
-    const std::string& accessibleNameText() const { return m_name; }
     bool isPressable() const { return m_pressable; }
     // A screen reader's press.
     void press();
@@ -50,14 +49,13 @@ private:
     void centreOnScreen();
 
     PictureFile m_background;
-    std::string m_name;
     bool m_pressable;
-    QWidget* m_firstFocus = nullptr; // the first control in tab order, focused at the first show
-    QWidget* m_lowestBox = nullptr;  // pictures go beneath it
+    // The first control in tab order: it has the focus at the first show, and it is the lowest
+    // control, beneath which the pictures go.
+    QWidget* m_firstControl = nullptr;
     bool m_shown = false;
     bool m_unloaded = false;
     Gesture m_gesture = Gesture::None;
-    QPoint m_pressGlobal;
     QPoint m_pressWindowPos;
     Click::Press m_press{};
 };

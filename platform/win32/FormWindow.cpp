@@ -47,8 +47,7 @@ FormWindow::FormWindow(Runtime& runtime, const WindowProperties& properties)
     , m_width(properties.width)
     , m_height(properties.height)
     , m_backgroundPicture(properties.background)
-    , m_name(
-          toWide(properties.accessibleName.empty() ? properties.title : properties.accessibleName))
+    , m_name(toWide(properties.accessibleName))
     , m_description(toWide(properties.description))
     , m_escapeDismisses(properties.escapeDismisses)
     , m_pressable(properties.pressable) {

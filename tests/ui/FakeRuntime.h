@@ -176,8 +176,7 @@ public:
     explicit Window(const platform::WindowProperties& properties)
         : m_properties(properties)
         , m_title(properties.title)
-        , m_accessibleName(properties.accessibleName.empty() ? properties.title
-                                                             : properties.accessibleName)
+        , m_accessibleName(properties.accessibleName)
         , m_description(properties.description) {
         m_properties.title = m_title;
         m_properties.accessibleName = m_accessibleName;
