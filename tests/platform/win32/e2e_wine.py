@@ -15,6 +15,8 @@ import sys
 import time
 import unittest
 
+from wine_harness import start_display, wait_for
+
 SKIPPED = 77
 MAIN_TITLE = "Velmora Temperature Converter"
 MESSAGE = " The character you entered is not allowed in the TextBox"
@@ -27,18 +29,6 @@ BOX_AT = {(264, 72): "Text1", (264, 112): "Text2", (264, 144): "Text3", (264, 17
           (432, 72): "Combo1"}
 
 WINE = PROGRAM = READER = None
-
-
-def wait_for(what, probe, timeout=20.0):
-    """Polls probe() until it returns something truthy; fails with `what` after the timeout."""
-    deadline = time.monotonic() + timeout
-    last = None
-    while time.monotonic() < deadline:
-        last = probe()
-        if last:
-            return last
-        time.sleep(0.1)
-    raise AssertionError(f"timed out waiting for {what} (last seen: {last!r})")
 
 
 def unescape(text):
@@ -173,13 +163,7 @@ class WindowsProgram(unittest.TestCase):
         # A server left by an earlier Wine process would lend it its desktop, perhaps one
         # without a display: wait until it has gone, so that this test starts its own.
         subprocess.run(["wineserver", "-w"], check=False)
-        read_end, write_end = os.pipe()
-        cls.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten",
-             "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            os.environ["DISPLAY"] = ":" + pipe.readline().strip()
+        cls.xvfb = start_display()
         cls.reader = Reader()
 
     @classmethod

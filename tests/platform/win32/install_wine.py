@@ -17,8 +17,9 @@ import re
 import shutil
 import subprocess
 import sys
-import time
 import unittest
+
+from wine_harness import start_display, wait_for
 
 SKIPPED = 77
 NAME = "Velmora Temperature Converter"
@@ -26,16 +27,6 @@ PUBLISHER = "The Velmora developers"
 UNINSTALL = "software\\microsoft\\windows\\currentversion\\uninstall"
 
 WINE = PACKAGE = NEXT_RELEASE = PROGRAM = PREFIX = VERSION = None
-
-
-def wait_for(what, probe, timeout=20.0):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        found = probe()
-        if found:
-            return found
-        time.sleep(0.1)
-    raise AssertionError(f"timed out waiting for {what}")
 
 
 def properties(package):
@@ -146,13 +137,7 @@ def visible_entries(keys):
 class Installer(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        read_end, write_end = os.pipe()
-        cls.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten",
-             "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            os.environ["DISPLAY"] = ":" + pipe.readline().strip()
+        cls.xvfb = start_display()
         os.environ["WINEPREFIX"] = PREFIX
         os.environ["WINEDEBUG"] = "-all"
         # No Mono or Gecko installers, and no menu entries or icons written into the home folder.
