@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "resources/raw_format.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QImage>
@@ -9,21 +11,11 @@
 #include <cstdint>
 #include <cstring>
 
-// A picture stored as the very pixels the screen is painted with (premultiplied 32-bit, in this
-// machine's byte order), so that showing it needs no decoder: an uncompressed resource is
-// wrapped where it lies. The build writes the files; they never travel to another machine.
-// Layout: the header below, then height rows of width pixels, 4 bytes each, no padding.
+// Reading and writing raw picture files (raw_format.h) with Qt.
 namespace resources::rawpicture {
 
-inline constexpr char extension[] = "pixels";
-
-struct Header {
-    char magic[4];
-    std::uint32_t width, height;
-    std::uint32_t format; // QImage::Format_RGB32 or QImage::Format_ARGB32_Premultiplied
-};
-static_assert(sizeof(Header) == 16);
-inline constexpr char magic[4] = {'V', 'P', 'X', '1'};
+static_assert(opaque == std::uint32_t(QImage::Format_RGB32) &&
+              premultiplied == std::uint32_t(QImage::Format_ARGB32_Premultiplied));
 
 // The bytes of a file for image, converted to the format it is painted in.
 inline QByteArray encode(const QImage& image) {
@@ -43,19 +35,12 @@ inline QByteArray encode(const QImage& image) {
 // The picture in bytes, sharing them (no copy) when they are suitably aligned: the bytes must
 // then outlive the image. A null image when the bytes are not such a picture.
 inline QImage wrap(const uchar* bytes, qint64 size) {
-    Header header;
-    if (!bytes || size < qint64(sizeof header))
+    const std::optional<Header> header = readHeader(bytes, size);
+    if (!header)
         return {};
-    std::memcpy(&header, bytes, sizeof header);
-    const bool known = header.format == QImage::Format_RGB32 ||
-                       header.format == QImage::Format_ARGB32_Premultiplied;
-    if (std::memcmp(header.magic, magic, sizeof magic) != 0 || !known || header.width == 0 ||
-        header.height == 0 || header.width > 32768 || header.height > 32768 ||
-        size != qint64(sizeof header) + qint64(header.width) * header.height * 4)
-        return {};
-    const uchar* pixels = bytes + sizeof header;
-    const QImage shared(pixels, int(header.width), int(header.height), qsizetype(header.width) * 4,
-                        QImage::Format(header.format));
+    const uchar* pixels = bytes + sizeof(Header);
+    const QImage shared(pixels, int(header->width), int(header->height),
+                        qsizetype(header->width) * 4, QImage::Format(header->format));
     // QImage needs 32-bit aligned rows; otherwise take a copy.
     return reinterpret_cast<quintptr>(pixels) % 4 == 0 ? shared : shared.copy();
 }

@@ -2,6 +2,7 @@
 #include "platform/win32/Bitmap.h"
 
 #include "platform/win32/SystemLibrary.h"
+#include "resources/raw_format.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,16 +15,6 @@
 namespace platform::win32 {
 
 namespace {
-
-// The raw picture files of the artwork: a 16-byte header, then the rows, top first, 4 bytes a
-// pixel in the order a 32-bit DIB section keeps them, premultiplied.
-struct RawHeader {
-    char magic[4];
-    std::uint32_t width, height, format;
-};
-constexpr char rawMagic[4] = {'V', 'P', 'X', '1'};
-// The formats a raw picture comes in: with no alpha at all, or premultiplied alpha.
-constexpr std::uint32_t rawOpaque = 4, rawPremultiplied = 6;
 
 // The picture's resource name, as the build names it: "title-banner" is TITLE_BANNER.
 std::wstring resourceName(const char* picture) {
@@ -117,20 +108,15 @@ Bitmap Bitmap::load(const design::pictures::Picture& picture, bool twice) {
 }
 
 Bitmap Bitmap::fromRawPixels(const BYTE* bytes, DWORD size) {
-    RawHeader header;
-    if (!bytes || size < sizeof header)
-        return {};
-    std::memcpy(&header, bytes, sizeof header);
-    if (std::memcmp(header.magic, rawMagic, sizeof rawMagic) != 0 ||
-        (header.format != rawOpaque && header.format != rawPremultiplied) || header.width == 0 ||
-        header.height == 0 || header.width > 32768 || header.height > 32768 ||
-        size != sizeof header + std::uint64_t(header.width) * header.height * 4)
+    namespace raw = resources::rawpicture;
+    const std::optional<raw::Header> header = raw::readHeader(bytes, size);
+    if (!header)
         return {};
     Bitmap bitmap;
-    bitmap.m_width = static_cast<int>(header.width);
-    bitmap.m_height = static_cast<int>(header.height);
-    bitmap.m_raw = bytes + sizeof header; // a resource stays mapped for the program's life
-    bitmap.m_opaque = header.format == rawOpaque;
+    bitmap.m_width = static_cast<int>(header->width);
+    bitmap.m_height = static_cast<int>(header->height);
+    bitmap.m_raw = bytes + sizeof(raw::Header); // a resource stays mapped for the program's life
+    bitmap.m_opaque = header->format == raw::opaque;
     return bitmap;
 }
 
