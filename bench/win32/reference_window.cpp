@@ -7,52 +7,49 @@
 // at its sizes, and the background painted from raw 32-bit pixels. No COM, no image decoder, no
 // screen reader support, no conversion.
 #include "design/layout.h"
+#include "resources/raw_format.h"
 
-#include <cstring>
-// commctrl.h needs the types of windows.h.
-// clang-format off
 #include <windows.h>
 #include <commctrl.h>
-// clang-format on
+#include <cstring>
+#include <optional>
 
 namespace {
 
 constexpr wchar_t windowClassName[] = L"VelmoraReferenceWindow";
-// The rendered background: a 16-byte header (magic "VPX1", width, height, format), then the
-// premultiplied pixels, B G R A in memory, top row first.
-constexpr int pixelsHeaderSize = 16;
+// The rendered background (resources/raw_format.h), copied into a DIB section for AlphaBlend.
+struct Background {
+    HBITMAP bitmap = nullptr;
+    int width = 0, height = 0;
+};
 
-HBITMAP background = nullptr;
-int backgroundWidth = 0, backgroundHeight = 0;
-
-// The raw pixels into a DIB section, ready for AlphaBlend.
-void loadBackground(HINSTANCE instance) {
+Background loadBackground(HINSTANCE instance) {
+    namespace raw = resources::rawpicture;
     HRSRC found = FindResourceW(instance, L"BACKGROUND_PIXELS", MAKEINTRESOURCEW(10)); // RT_RCDATA
     if (!found)
-        return;
+        return {};
     const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(instance, found)));
-    const DWORD size = SizeofResource(instance, found);
-    if (!bytes || size < pixelsHeaderSize || std::memcmp(bytes, "VPX1", 4) != 0)
-        return;
-    DWORD width = 0, height = 0;
-    std::memcpy(&width, bytes + 4, 4);
-    std::memcpy(&height, bytes + 8, 4);
-    if (width == 0 || height == 0 || size != pixelsHeaderSize + width * height * 4)
-        return;
+    const std::optional<raw::Header> header =
+        raw::readHeader(bytes, SizeofResource(instance, found));
+    if (!header)
+        return {};
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height); // top-down
+    info.bmiHeader.biWidth = static_cast<LONG>(header->width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(header->height); // top-down
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* pixels = nullptr;
-    background = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-    if (!background)
-        return;
-    std::memcpy(pixels, bytes + pixelsHeaderSize, width * height * 4);
-    backgroundWidth = static_cast<int>(width);
-    backgroundHeight = static_cast<int>(height);
+    Background background;
+    background.bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    if (!background.bitmap)
+        return {};
+    std::memcpy(pixels, bytes + sizeof(raw::Header),
+                std::size_t(header->width) * header->height * 4);
+    background.width = static_cast<int>(header->width);
+    background.height = static_cast<int>(header->height);
+    return background;
 }
 
 int CALLBACK noteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
@@ -111,6 +108,12 @@ HWND makeBox(HWND parent, HINSTANCE instance, const char* control, bool readOnly
 }
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(
+            window, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
+    const auto* background =
+        reinterpret_cast<const Background*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT paint;
@@ -118,12 +121,12 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
         RECT client;
         GetClientRect(window, &client);
         FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        if (background) {
+        if (background && background->bitmap) {
             HDC source = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(source, background);
+            HGDIOBJ old = SelectObject(source, background->bitmap);
             const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-            AlphaBlend(dc, 0, 0, backgroundWidth, backgroundHeight, source, 0, 0, backgroundWidth,
-                       backgroundHeight, blend);
+            AlphaBlend(dc, 0, 0, background->width, background->height, source, 0, 0,
+                       background->width, background->height, blend);
             SelectObject(source, old);
             DeleteDC(source);
         }
@@ -147,7 +150,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                         ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     const wchar_t* family = textFamily(instance);
-    loadBackground(instance);
+    const Background background = loadBackground(instance);
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -166,7 +169,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                         WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
                         area.left + (area.right - area.left - width) / 2,
                         area.top + (area.bottom - area.top - height) / 2, width, height, nullptr,
-                        nullptr, instance, nullptr);
+                        nullptr, instance, const_cast<Background*>(&background));
     if (!window)
         return 1;
 
@@ -211,7 +214,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     DeleteObject(textFont);
     DeleteObject(scaleFont);
-    if (background)
-        DeleteObject(background);
+    if (background.bitmap)
+        DeleteObject(background.bitmap);
     return static_cast<int>(message.wParam);
 }
