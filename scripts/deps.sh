@@ -3,23 +3,28 @@
 # Makes sure the Debian 12 packages for building and running (and, with "test", testing) are
 # installed: installs them with apt-get when run as root, otherwise names what is missing. With
 # "windows": what the Windows cross build and its tests under Wine need (scripts/build-windows.sh).
+# With "deb": what building the Debian package needs (scripts/build-deb.sh).
 set -euo pipefail
 
 build_packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-comic-neue)
 test_packages=(libgtest-dev locales libbenchmark-dev clang libclang-rt-14-dev clang-format
                xvfb xauth xdotool imagemagick dbus-daemon at-spi2-core python3 python3-gi
                gir1.2-atspi-2.0 desktop-file-utils appstream dpkg-dev lintian file x11-utils
-               binutils-mingw-w64-i686 valgrind)
+               binutils-mingw-w64-i686 valgrind devscripts)
 
 # The 32-bit Wine runs the 32-bit program; it needs the i386 architecture enabled in dpkg.
-# wixl builds the Windows Installer package; msitools reads it back.
+# wixl builds the Windows Installer package; msitools reads it back; osslsigncode signs it and
+# the .exe, with a certificate openssl makes for the signing test.
 windows_packages=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest wine wine32:i386
-                  xvfb xdotool x11-utils imagemagick wixl msitools)
+                  xvfb xdotool x11-utils imagemagick wixl msitools osslsigncode openssl)
+# dpkg-shlibdeps finds the package's dependencies.
+deb_packages=(dpkg-dev file)
 
 wanted=("${build_packages[@]}")
 case "${1:-}" in
 test) wanted+=("${test_packages[@]}") ;;
 windows) wanted+=("${windows_packages[@]}") ;;
+deb) wanted+=("${deb_packages[@]}") ;;
 esac
 
 missing=()
