@@ -9,6 +9,11 @@
 #
 # The artwork is rendered by a host build (it needs Qt): the one in $VELMORA_ARTWORK_DIR if set,
 # otherwise build-windows-host/.
+#
+# Given $VELMORA_SIGN_PKCS12 (a PKCS#12 file with the code-signing certificate and its key) and
+# $VELMORA_SIGN_PASSWORD (its password), the .exe is signed before it is packaged, and the .msi
+# too, with Authenticode (SHA-256); $VELMORA_SIGN_TIMESTAMP_URL, when set, names the RFC 3161
+# timestamp server. Every date in the .exe and the packages is the commit's, or $SOURCE_DATE_EPOCH.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,6 +26,10 @@ if [[ -z "$artwork" ]]; then
         >/dev/null
     cmake --build build-windows-host -j "$jobs" --target velmora_artwork_files
     artwork="$PWD/build-windows-host/resources/artwork"
+fi
+
+if [[ -z "${VELMORA_SIGN_PKCS12:-}" ]]; then
+    echo "Not signing: VELMORA_SIGN_PKCS12 and VELMORA_SIGN_PASSWORD are not set"
 fi
 
 testing=OFF

@@ -2,11 +2,13 @@
 # SPDX-License-Identifier: MIT
 """The Windows Installer package under Wine, as a user meets it: in a fresh Wine prefix on a
 private Xvfb display, a silent install; the installed program, its Start-menu shortcut and its
-Apps & features entry; the program started from the shortcut, its main window, closed; the next
-release installed over it, which must replace it; and the uninstall command of the Apps & features
-entry, which must leave no file, shortcut or registry entry of the program behind.
+Apps & features entry; the program started from the shortcut, its main window, closed; the
+previous release installed over it, which must be refused and leave it intact; the next release
+installed over it, which must replace it; and the uninstall command of the Apps & features entry,
+which must leave no file, shortcut or registry entry of the program behind.
 
-Usage: install_wine.py WINE PACKAGE.msi NEXT_RELEASE.msi PROGRAM.exe PREFIX VERSION
+Usage: install_wine.py WINE PACKAGE.msi PREVIOUS_RELEASE.msi NEXT_RELEASE.msi PROGRAM.exe PREFIX
+                       VERSION
 PREFIX is made afresh (any old one is deleted), and the installer's logs are written beside it;
 VERSION is the one Apps & features must show. Exits 77 (skipped) when Wine, Xvfb, xdotool or
 msiinfo is missing.
@@ -26,14 +28,26 @@ NAME = "Velmora Temperature Converter"
 PUBLISHER = "The Velmora developers"
 UNINSTALL = "software\\microsoft\\windows\\currentversion\\uninstall"
 
-WINE = PACKAGE = NEXT_RELEASE = PROGRAM = PREFIX = VERSION = None
+WINE = PACKAGE = PREVIOUS_RELEASE = NEXT_RELEASE = PROGRAM = PREFIX = VERSION = None
+
+
+def table(package, name):
+    """The rows of one of the package's tables, each a list of its columns' texts."""
+    text = subprocess.run(["msiinfo", "export", package, name], capture_output=True, text=True,
+                          check=True).stdout
+    return [line.split("\t") for line in text.splitlines()[3:]]
 
 
 def properties(package):
     """The package's Property table: ProductCode, ProductVersion, UpgradeCode..."""
-    table = subprocess.run(["msiinfo", "export", package, "Property"], capture_output=True,
-                           text=True, check=True).stdout
-    return dict(line.split("\t", 1) for line in table.splitlines()[3:])
+    return {row[0]: "\t".join(row[1:]) for row in table(package, "Property")}
+
+
+def release(package):
+    """The release a package installs, as Apps & features shows it: its ProductVersion carries
+    the release's fourth part in the third, the only parts Windows Installer compares."""
+    major, minor, number = properties(package)["ProductVersion"].split(".")
+    return f"{major}.{minor}.0.{number}"
 
 
 def packed(guid):
@@ -159,12 +173,18 @@ class Installer(unittest.TestCase):
         subprocess.run(["wineserver", "-w"], timeout=timeout, check=True)
         return result.returncode
 
-    def msiexec(self, step, *arguments):
-        """Runs msiexec quietly, with a log beside the prefix; fails the test when it fails."""
+    def msiexec(self, step, *arguments, succeeds=True):
+        """Runs msiexec quietly, with a log beside the prefix; fails the test when it fails (or,
+        with succeeds=False, when it succeeds). Returns the log's text."""
         log = f"{PREFIX}-{step}.log"
         log_path = "Z:" + log.replace("/", "\\")
         code = self.wine([WINE, "msiexec", *arguments, "/qn", "/l*v", log_path])
-        self.assertEqual(code, 0, f"{step}: msiexec {' '.join(arguments)} failed; see {log}")
+        self.assertEqual(code == 0, succeeds,
+                         f"{step}: msiexec {' '.join(arguments)} returned {code}; see {log}")
+        with open(log, "rb") as text:
+            data = text.read()
+        return data.decode("utf-16" if data.startswith((b"\xff\xfe", b"\xfe\xff")) else "utf-8",
+                           errors="replace")
 
     def window_ids(self):
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{NAME}$"],
@@ -174,6 +194,10 @@ class Installer(unittest.TestCase):
     def test_install_start_upgrade_uninstall(self):
         files_before, registry_before = files(), registry_lines(registry())
         package, next_release = properties(PACKAGE), properties(NEXT_RELEASE)
+        self.assertEqual(release(PACKAGE), VERSION)
+        # Windows Installer sees the program's version, and so replaces an older copy of it.
+        versions = {row[0]: row[4] for row in table(PACKAGE, "File")}
+        self.assertEqual(versions["Program"], VERSION, "the program's version in the File table")
 
         self.msiexec("install", "/i", PACKAGE)
         keys = registry()
@@ -217,13 +241,26 @@ class Installer(unittest.TestCase):
         # Returns once every Wine process has ended, the program too.
         subprocess.run(["wineserver", "-w"], timeout=60, check=True)
 
+        # The previous release refuses to replace this one, says why, and leaves it as it was.
+        def program_state():
+            return files(), {line for line in registry_lines(registry()) if "velmora" in line}
+        installed_state = program_state()
+        log = self.msiexec("downgrade", "/i", PREVIOUS_RELEASE, succeeds=False)
+        # It found this release, and a launch condition with a message stopped it on that (Wine
+        # logs neither the condition's message nor which condition failed).
+        self.assertIn(f"LATERRELEASEFOUND = {package['ProductCode']}", log)
+        conditions = table(PREVIOUS_RELEASE, "LaunchCondition")
+        self.assertTrue([message for condition, message in conditions
+                         if "LATERRELEASEFOUND" in condition and NAME in message])
+        self.assertEqual(program_state(), installed_state, "after the refused downgrade")
+
         # The next release replaces this one: one entry, of the new version, and this release
         # unregistered.
         self.msiexec("upgrade", "/i", NEXT_RELEASE)
         keys = registry()
         entries = visible_entries(keys)
         self.assertEqual([e.get("DisplayVersion") for e in entries.values()],
-                         [next_release["ProductVersion"]])
+                         [release(NEXT_RELEASE)])
         self.assertEqual([key for key in keys if packed(package["ProductCode"]).lower() in key],
                          [], "keys of the replaced release")
         self.assertTrue(os.path.isfile(installed))
@@ -247,9 +284,9 @@ class Installer(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 7:
+    if len(sys.argv) != 8:
         sys.exit(__doc__)
-    WINE, PACKAGE, NEXT_RELEASE, PROGRAM, PREFIX, VERSION = sys.argv[1:7]
+    WINE, PACKAGE, PREVIOUS_RELEASE, NEXT_RELEASE, PROGRAM, PREFIX, VERSION = sys.argv[1:8]
     missing = [tool for tool in (WINE, "wineboot", "wineserver", "Xvfb", "xdotool", "msiinfo")
                if not tool or shutil.which(tool) is None]
     if missing:
