@@ -46,5 +46,19 @@ for built in "build-windows/app/Velmora Temperature Converter.exe" \
 done
 
 if [[ "$testing" == ON ]]; then
-    ctest --test-dir build-windows -j "$jobs" --output-on-failure
+    if wine --version >/dev/null 2>&1; then
+        ctest --test-dir build-windows -j "$jobs" --output-on-failure
+    else
+        # Some kernels are built or booted without 32-bit x86 support, and then no 32-bit Wine
+        # starts. The tests that run Windows code then run on a 64-bit build of the same sources
+        # under 64-bit Wine; the checks of the shipped 32-bit files still read those files.
+        echo "This machine cannot run 32-bit programs: the tests that run Windows code run on a"
+        echo "64-bit build of the same sources under 64-bit Wine, in build-windows-x64/"
+        ctest --test-dir build-windows -j "$jobs" --output-on-failure -LE wine
+        scripts/deps.sh windows64
+        cmake -S . -B build-windows-x64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+            -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DVELMORA_ARTWORK_DIR="$artwork" >/dev/null
+        cmake --build build-windows-x64 -j "$jobs"
+        ctest --test-dir build-windows-x64 -j "$jobs" --output-on-failure -L wine
+    fi
 fi

@@ -20,10 +20,14 @@ windows_packages=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest wi
 # dpkg-shlibdeps finds the package's dependencies.
 deb_packages=(dpkg-dev file)
 
+# Where the kernel runs no 32-bit code, the Windows tests run on a 64-bit build under 64-bit Wine.
+windows64_packages=(g++-mingw-w64-x86-64-posix wine64)
+
 wanted=("${build_packages[@]}")
 case "${1:-}" in
 test) wanted+=("${test_packages[@]}") ;;
 windows) wanted+=("${windows_packages[@]}") ;;
+windows64) wanted+=("${windows_packages[@]}" "${windows64_packages[@]}") ;;
 deb) wanted+=("${deb_packages[@]}") ;;
 esac
 

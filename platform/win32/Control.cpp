@@ -10,6 +10,9 @@ namespace platform::win32 {
 
 namespace {
 constexpr UINT_PTR subclassId = 1;
+// Marks a control's window with its object. GetWindowSubclass would find the same, but 64-bit
+// comctl32 exports it by ordinal only.
+constexpr const wchar_t* controlProperty = L"Velmora.Control";
 } // namespace
 
 Control::Control(FormWindow& form, const wchar_t* className, DWORD style, DWORD exStyle)
@@ -20,13 +23,13 @@ Control::Control(FormWindow& form, const wchar_t* className, DWORD style, DWORD 
         throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
                                 "a control of the window");
     SetWindowSubclass(m_window, subclassProc, subclassId, reinterpret_cast<DWORD_PTR>(this));
+    SetPropW(m_window, controlProperty, this);
 }
 
 Control* Control::of(HWND window) {
     for (HWND candidate : {window, window ? GetParent(window) : nullptr}) {
-        DWORD_PTR self = 0;
-        if (candidate && GetWindowSubclass(candidate, subclassProc, subclassId, &self))
-            return reinterpret_cast<Control*>(self);
+        if (void* self = candidate ? GetPropW(candidate, controlProperty) : nullptr)
+            return static_cast<Control*>(self);
     }
     return nullptr;
 }
@@ -42,6 +45,7 @@ LRESULT CALLBACK Control::subclassProc(HWND window, UINT message, WPARAM w, LPAR
     }
     if (message == WM_NCDESTROY) {
         // The window goes; the object stays until its form is freed.
+        RemovePropW(window, controlProperty);
         RemoveWindowSubclass(window, subclassProc, subclassId);
         return DefSubclassProc(window, message, w, l);
     }

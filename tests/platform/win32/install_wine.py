@@ -157,7 +157,7 @@ class Installer(unittest.TestCase):
         # No Mono or Gecko installers, and no menu entries or icons written into the home folder.
         os.environ["WINEDLLOVERRIDES"] = "mscoree,mshtml,winemenubuilder.exe="
         shutil.rmtree(PREFIX, ignore_errors=True)
-        cls.wine(["wineboot", "-i"], timeout=180)
+        cls.wine([WINE, "wineboot", "-i"], timeout=180)
 
     @classmethod
     def tearDownClass(cls):
@@ -287,7 +287,7 @@ if __name__ == "__main__":
     if len(sys.argv) != 8:
         sys.exit(__doc__)
     WINE, PACKAGE, PREVIOUS_RELEASE, NEXT_RELEASE, PROGRAM, PREFIX, VERSION = sys.argv[1:8]
-    missing = [tool for tool in (WINE, "wineboot", "wineserver", "Xvfb", "xdotool", "msiinfo")
+    missing = [tool for tool in (WINE, "wineserver", "Xvfb", "xdotool", "msiinfo")
                if not tool or shutil.which(tool) is None]
     if missing:
         print("skipped: missing " + ", ".join(tool or "wine" for tool in missing))
