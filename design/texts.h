@@ -32,6 +32,11 @@ inline constexpr std::string_view refusedCharacter =
 inline constexpr std::string_view tooLong = " The text you entered is too long for the TextBox, "
                                             "which takes at most 50000 characters";
 
+// What the user is told when the program meets a fault of its own and must end; the reason
+// follows.
+inline constexpr std::string_view internalError =
+    "Velmora Temperature Converter met an error it cannot recover from and will close: ";
+
 // The About window: its title, and the lines lettered on its card, which a screen reader reads
 // in place of the picture.
 inline constexpr std::string_view aboutTitle = "Form2";

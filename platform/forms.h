@@ -26,8 +26,11 @@ namespace platform {
 
 // A key press that types a character into a text box. Delivered before the character is applied:
 // a handler that sets code to 0 drops the character, and with it any editing command it stands for
-// (Ctrl+V is code 22). Keys that type nothing (arrows, Delete, F1, Tab) never come here.
+// (Ctrl+V is code 22). Keys that type nothing (arrows, Delete, F1, Tab) never come here. Code 8
+// is a backspace whichever key typed it (Backspace, Ctrl+H): applied, it deletes as Backspace does.
 struct KeyPress {
+    static constexpr int backspace = 8;
+
     int code;    // the character, a UTF-16 code unit
     bool repeat; // the key was already down: an auto-repeat
 };
@@ -76,15 +79,20 @@ public:
     // background for text boxes, as every other box.
     virtual void setMarked(bool marked) = 0;
 
-    // Typed characters, one at a time.
+    // Characters a key typed into this box, one at a time, each a code unit of the Basic
+    // Multilingual Plane. Everything else that would put text in comes as onInsert.
     std::function<void(KeyPress&)> onKeyPress;
-    // Text that arrives other than by typing: a paste (any command), a drop, an input method's
-    // commit, a screen reader's edit. The box is left as it was, with the text it would replace
-    // selected; the handler puts in what it keeps with insert(). Delivered where a handler may
-    // show a modal box. Text longer than the box's maxLength may come cut to one character past
-    // it: nothing longer can be taken anyway.
+    // Text that arrives other than by a typed key, as one call for the whole of it: a paste (any
+    // command), a drop, an input method's commit, a character outside the Basic Multilingual
+    // Plane, characters that another program sends or posts, a text set from outside (by another
+    // program or a screen reader; the empty text deletes), a screen reader's insertion. The box
+    // is left as it was, with the text it would replace selected; the handler puts in what it
+    // keeps with insert(). A drop is a copy, never a move: the source keeps its text, refused or
+    // not. Text longer than the box's maxLength may come cut to one character past it: nothing
+    // longer can be taken anyway.
     std::function<void(std::string_view text)> onInsert;
-    // Any change of the text, by the user or by setText().
+    // Any change of the text, by the user or by setText(). Undo and redo are changes, not
+    // insertions: they bring back texts the box held.
     std::function<void()> onChange;
 };
 
@@ -178,11 +186,19 @@ public:
     // once it returns.
     virtual void unload(Window& window) = 0;
     // A modal box with the information icon and one OK button, over owner; returns when the user
-    // has closed it, with the focus back where it was.
+    // has closed it, with the focus back where it was. A key that was already down when the box
+    // came up does not answer it; only a fresh press does.
+    // Never one box inside another, nor inside an answer to another program: while a box shows,
+    // or while the program answers a message that another program sent or a screen reader's call,
+    // this returns at once and the box shows once that is over, unless one with the same text is
+    // showing or waiting already. The caller goes on as if the user had closed it.
     virtual void messageBox(Window& owner, std::string_view text, std::string_view title) = 0;
     // The user's double-click setting.
     virtual DoubleClick doubleClick() const = 0;
-    // Delivers events until quit(); returns the program's exit status.
+    // Delivers events until quit(); returns the program's exit status. An exception that leaves a
+    // handler never unwinds through the toolkit: the runtime catches it where the toolkit called
+    // the program, ends the loop with no further handler run, and run() throws it again once the
+    // loop has returned.
     virtual int run() = 0;
     virtual void quit() = 0;
 };

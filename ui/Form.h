@@ -4,6 +4,7 @@
 #include "platform/forms.h"
 
 #include <functional>
+#include <string_view>
 
 namespace ui {
 
@@ -23,6 +24,10 @@ public:
     void Show();
     // Destroys the window and its controls; nothing when it is not loaded. Nothing can veto it.
     void Unload();
+    // A message box over the window, which is loaded.
+    void tell(std::string_view message, std::string_view title) const {
+        m_runtime.messageBox(*m_window, message, title);
+    }
 
 protected:
     platform::Runtime& runtime() const { return m_runtime; }

@@ -145,7 +145,9 @@ void Form1::text1Insert(std::string_view text) {
         refuse(text::tooLong);
         return;
     }
-    if (!judgement.kept.empty())
+    // What was kept goes in; a text that was refused whole leaves the box as it was, while an
+    // empty one (a text set to nothing from outside) deletes what it replaces.
+    if (!judgement.kept.empty() || !judgement.refused)
         m_text1->insert(judgement.kept);
     // One message for the whole text, once the box shows what it kept.
     if (judgement.refused)

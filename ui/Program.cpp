@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Program.h"
 
+#include "design/texts.h"
+
+#include <exception>
+#include <string>
+
 namespace ui {
 
 Program::Program(platform::Runtime& runtime)
@@ -11,7 +16,22 @@ Program::Program(platform::Runtime& runtime)
 
 int Program::run() {
     start();
-    return m_runtime.run();
+    try {
+        return m_runtime.run();
+    } catch (const std::exception& fault) {
+        // Whatever the windows hold now may be half-made: say so and end, rather than go on.
+        tell(std::string(design::text::internalError) + fault.what());
+    } catch (...) {
+        tell(std::string(design::text::internalError));
+    }
+    return failureStatus;
+}
+
+void Program::tell(std::string_view message) {
+    if (m_form1.isLoaded())
+        m_form1.tell(message, design::text::title);
+    else if (m_form2.isLoaded())
+        m_form2.tell(message, design::text::title);
 }
 
 void Program::start() {

@@ -13,13 +13,16 @@ class Program {
 public:
     explicit Program(platform::Runtime& runtime);
 
-    // Shows Form1 and delivers events; returns the exit status once the last window has gone.
+    // Shows Form1 and delivers events; returns the exit status once the last window has gone, or
+    // failureStatus after telling the user of a fault that left a handler.
     int run();
+    static constexpr int failureStatus = 70; // a fault of the program's own (sysexits' EX_SOFTWARE)
     // Only shows Form1, for a caller that runs the events itself.
     void start();
 
 private:
     void unloaded();
+    void tell(std::string_view message);
 
     platform::Runtime& m_runtime;
     Form2 m_form2;

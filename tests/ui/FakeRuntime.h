@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -281,8 +282,14 @@ public:
             {static_cast<Window&>(owner).title(), std::string(text), std::string(title)});
     }
     platform::DoubleClick doubleClick() const override { return doubleClickLimits; }
-    // The loop is the test's own: run() returns at once, and quit() is counted.
-    int run() override { return 0; }
+    // The loop is the test's own: run() runs `loop` (where a test makes a fault leave it) and
+    // returns, and quit() is counted.
+    int run() override {
+        if (loop)
+            loop();
+        return 0;
+    }
+    std::function<void()> loop;
     void quit() override { ++m_quits; }
 
     // The loaded window with this title, or nullptr.

@@ -184,6 +184,7 @@ TEST(InputFilter, JudgesTextArrivingOtherThanByTyping) {
         {"in the middle", "56", 1, 1, "1a2", "5126", {refused}},
         {"over a selection", "56", 0, 2, "x1a2", "12", {refused}},
         {"all refused: the selection stays", "56", 0, 2, "ab", "56", {refused}},
+        {"nothing over a selection: a text set to empty", "56", 0, 2, "", "", {}},
         {"a backspace character is no key", "12", -1, -1, "3\b4", "1234", {refused}},
         {"beyond the basic plane", "1", -1, -1, "2\U0001F321", "12", {refused}},
         {"not UTF-8", "1", -1, -1, "2\xff\xfe", "12", {refused}},

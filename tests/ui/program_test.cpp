@@ -5,6 +5,7 @@
 #include "Session.h"
 
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace {
 
@@ -32,6 +33,19 @@ TEST(Program, ClosingTheMainWindowAloneEndsIt) {
         EXPECT_FALSE(s.main());
         EXPECT_EQ(s.runtime.quits(), 1);
     }
+}
+
+TEST(Program, AFaultThatLeavesAHandlerIsToldAndEndsIt) {
+    fake::Runtime runtime;
+    ui::Program program(runtime);
+    runtime.loop = [] {
+        throw std::runtime_error("no memory for the text");
+    };
+    EXPECT_EQ(program.run(), ui::Program::failureStatus);
+    ASSERT_EQ(runtime.messages().size(), 1u);
+    const fake::Message& told = runtime.messages().front();
+    EXPECT_EQ(told.owner, design::text::title);
+    EXPECT_EQ(told.text, std::string(design::text::internalError) + "no memory for the text");
 }
 
 TEST(Program, AboutIsOneWindowShownAgainAndLoadedAfresh) {
