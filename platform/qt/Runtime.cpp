@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStyleHints>
 #include <algorithm>
 
@@ -30,6 +31,14 @@ protected:
     }
 };
 
+// The smallest density of the screens, in device pixels per pixel.
+qreal smallestScreenRatio() {
+    qreal smallest = 1.0;
+    for (const QScreen* screen : QGuiApplication::screens())
+        smallest = std::min(smallest, screen->devicePixelRatio());
+    return smallest;
+}
+
 } // namespace
 
 Runtime::Runtime(const char* programName)
@@ -37,6 +46,18 @@ Runtime::Runtime(const char* programName)
     if (!QApplication::instance()) {
         const StartupGuard guard;
         m_application = std::make_unique<QApplication>(m_argumentCount, m_arguments);
+        // Qt Widgets never paints at fewer device pixels than pixels: below a density of 1 the
+        // controls are placed for the smaller window but drawn at full size, and most are never
+        // drawn at all. Whatever asked for less (QT_SCALE_FACTOR, a screen's factor or DPI), the
+        // toolkit starts again with its factor raised to make up for it.
+        if (const qreal smallest = smallestScreenRatio(); smallest < 1.0) {
+            m_application.reset();
+            bool isNumber = false;
+            const double asked = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&isNumber);
+            const double factor = (isNumber ? asked : 1.0) / smallest;
+            qputenv("QT_SCALE_FACTOR", QByteArray::number(factor, 'g', 17));
+            m_application = std::make_unique<QApplication>(m_argumentCount, m_arguments);
+        }
         QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
         // Ties the windows to the desktop entry.
         QApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID));

@@ -39,6 +39,10 @@ int mismatches(const QImage& window, const QImage& picture, QPoint origin, QRect
 class tst_HighDensity : public QObject {
     Q_OBJECT
 
+public:
+    explicit tst_HighDensity(platform::qt::Runtime& runtime)
+        : m_runtime(runtime) {}
+
 private slots:
     void initTestCase();
     void layoutKeepsItsSize();
@@ -49,14 +53,13 @@ private:
     // The main window, and About beside it, as the program shows them.
     QWidget* window(bool about) const;
 
-    std::optional<platform::qt::Runtime> m_runtime;
+    platform::qt::Runtime& m_runtime;
     std::optional<ui::Program> m_program;
     qreal m_ratio = 1;
 };
 
 void tst_HighDensity::initTestCase() {
-    m_runtime.emplace("tst_highdensity");
-    m_program.emplace(*m_runtime);
+    m_program.emplace(m_runtime);
     m_program->start();
     QWidget* main = window(false);
     QVERIFY(QTest::qWaitForWindowActive(main));
@@ -64,6 +67,8 @@ void tst_HighDensity::initTestCase() {
     QTRY_VERIFY(window(true));
     m_ratio = main->devicePixelRatioF();
     qInfo("device pixel ratio %g", m_ratio);
+    // Below 1, Qt Widgets draws the controls larger than it places them, and most not at all.
+    QVERIFY(m_ratio >= 1);
 }
 
 QWidget* tst_HighDensity::window(bool about) const {
@@ -126,5 +131,10 @@ void tst_HighDensity::picturesSuitTheDensity() {
     }
 }
 
-QTEST_MAIN(tst_HighDensity)
+// The runtime makes the application, as in the program, since it decides the density.
+int main(int argc, char* argv[]) {
+    platform::qt::Runtime runtime(argv[0]);
+    tst_HighDensity test(runtime);
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_highdensity.moc"
