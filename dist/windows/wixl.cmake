@@ -25,6 +25,8 @@ math(EXPR kib "(${bytes} + 1023) / 1024")
 string(UUID package_code NAMESPACE ${NAMESPACE} NAME "${contents}"
        TYPE SHA1 UPPER)
 
+# The cabinet holds the files' times as local times: the same wherever the package is built.
+set(ENV{TZ} UTC)
 execute_process(COMMAND "${WIXL}" -D EstimatedSize=${kib} -o "${OUTPUT}" "${WXS}"
                 COMMAND_ERROR_IS_FATAL ANY)
 # Without a version the program is an unversioned file to Windows Installer. wixl reads none.
