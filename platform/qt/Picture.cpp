@@ -6,6 +6,7 @@
 #include "platform/qt/Text.h"
 #include "resources/resources.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -40,6 +41,13 @@ void Picture::paintEvent(QPaintEvent*) {
 void Picture::mousePressEvent(QMouseEvent* event) {
     m_pressed = event->button() == Qt::LeftButton;
     m_press = pressOf(*event);
+}
+
+// A press that turns into a drag is no click, wherever it is released.
+void Picture::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint moved = event->globalPosition().toPoint() - QPoint(m_press.x, m_press.y);
+    if (m_pressed && moved.manhattanLength() >= QApplication::startDragDistance())
+        m_pressed = false;
 }
 
 void Picture::mouseReleaseEvent(QMouseEvent* event) {

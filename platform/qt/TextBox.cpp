@@ -133,7 +133,11 @@ void TextBox::keyPressEvent(QKeyEvent* event) {
     if (key.code == 0)
         return event->accept(); // dropped, and with it any editing command it stood for
     m_applying = true;
-    if (key.code == event->text().front().unicode())
+    // Qt takes only the Backspace key for one; Ctrl+H types the same character and would delete
+    // nothing.
+    if (key.code == KeyPress::backspace && event->key() != Qt::Key_Backspace)
+        backspace();
+    else if (key.code == event->text().front().unicode())
         QLineEdit::keyPressEvent(event);
     else
         QLineEdit::insert(QString(QChar(key.code)));

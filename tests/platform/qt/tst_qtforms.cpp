@@ -171,6 +171,8 @@ void tst_QtForms::typedKeys_data() {
         << keys({{Qt::Key_V, "\x16", Qt::ControlModifier}}) << QList<int>{0x16} << "56";
     QTest::newRow("backspace is a character")
         << keys({{Qt::Key_Backspace, "\b"}}) << QList<int>{8} << "5";
+    QTest::newRow("Ctrl+H is a backspace too")
+        << keys({{Qt::Key_H, "\b", Qt::ControlModifier}}) << QList<int>{8} << "5";
     QTest::newRow("Delete, though X11 gives it a character, is an editing key")
         << keys({{Qt::Key_Home, ""}, {Qt::Key_Delete, "\x7f"}}) << none << "6";
     QTest::newRow("arrows move the cursor")
@@ -409,15 +411,18 @@ void tst_QtForms::keyboardPickShowsTheEntry() {
 void tst_QtForms::pictureClicks_data() {
     QTest::addColumn<Qt::MouseButton>("button");
     QTest::addColumn<QPoint>("releaseAt");
+    QTest::addColumn<QPoint>("dragVia"); // none when null
     QTest::addColumn<int>("clicks");
-    QTest::newRow("press and release inside") << Qt::LeftButton << QPoint(2, 1) << 1;
-    QTest::newRow("released outside") << Qt::LeftButton << QPoint(30, 1) << 0;
-    QTest::newRow("right button") << Qt::RightButton << QPoint(2, 1) << 0;
+    QTest::newRow("press and release inside") << Qt::LeftButton << QPoint(2, 1) << QPoint() << 1;
+    QTest::newRow("released outside") << Qt::LeftButton << QPoint(30, 1) << QPoint() << 0;
+    QTest::newRow("right button") << Qt::RightButton << QPoint(2, 1) << QPoint() << 0;
+    QTest::newRow("a drag that comes back") << Qt::LeftButton << QPoint(2, 1) << QPoint(55, 1) << 0;
 }
 
 void tst_QtForms::pictureClicks() {
     QFETCH(Qt::MouseButton, button);
     QFETCH(QPoint, releaseAt);
+    QFETCH(QPoint, dragVia);
     QFETCH(int, clicks);
     FormWindow& window = makeWindow();
     auto& picture = static_cast<platform::qt::Picture&>(window.addPicture(
@@ -427,6 +432,8 @@ void tst_QtForms::pictureClicks() {
         seen << click.press;
     };
     QTest::mousePress(&picture, button, {}, QPoint(1, 1));
+    if (!dragVia.isNull())
+        QTest::mouseMove(&picture, dragVia);
     QTest::mouseRelease(&picture, button, {}, releaseAt);
     QCOMPARE(seen.size(), clicks);
     if (clicks)
