@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "platform/qt/Accessibility.h"
 
+#include "platform/qt/ComboBox.h"
 #include "platform/qt/FormWindow.h"
 #include "platform/qt/Picture.h"
+#include "platform/qt/TextBox.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -12,6 +14,8 @@
 #include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <algorithm>
+#include <vector>
 
 namespace platform::qt {
 
@@ -82,6 +86,97 @@ public:
 
 private:
     QComboBox* combo() const { return static_cast<QComboBox*>(widget()); }
+};
+
+// An entry of a combo box's list, which a screen reader picks with its press action as a click
+// picks it. Qt's own list entries offer only a toggle of the list's selection, which picks
+// nothing. Made and owned by the list's interface through Qt's accessibility cache.
+class ComboEntryAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    ComboEntryAccessible(ComboBox* combo, int row)
+        : m_combo(combo)
+        , m_row(row) {}
+
+    bool isValid() const override { return m_combo && m_row < m_combo->count(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return m_combo->view()->window()->windowHandle(); }
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(m_combo->view());
+    }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Name ? m_combo->itemText(m_row) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        const QAbstractItemView* view = m_combo->view();
+        const QRect place = view->visualRect(view->model()->index(m_row, m_combo->modelColumn()));
+        return QRect(view->viewport()->mapToGlobal(place.topLeft()), place.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::ListItem; }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        state.selectable = true;
+        state.selected = m_row == m_combo->currentIndex();
+        state.invisible = !m_combo->view()->isVisible();
+        state.offscreen = state.invisible;
+        return state;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+
+    // QAccessibleActionInterface
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& actionName) override {
+        if (actionName == pressAction() && isValid())
+            m_combo->pick(m_row);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<ComboBox> m_combo;
+    int m_row;
+};
+
+// A combo box's list, whose entries are ComboEntryAccessible.
+class ComboListAccessible : public QAccessibleWidget {
+public:
+    ComboListAccessible(QAbstractItemView* view, ComboBox* combo)
+        : QAccessibleWidget(view, QAccessible::List)
+        , m_combo(combo) {}
+    ~ComboListAccessible() override {
+        for (QAccessible::Id id : m_entries)
+            QAccessible::deleteAccessibleInterface(id);
+    }
+    ComboListAccessible(const ComboListAccessible&) = delete;
+    ComboListAccessible& operator=(const ComboListAccessible&) = delete;
+
+    int childCount() const override { return m_combo ? m_combo->count() : 0; }
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0 || index >= childCount())
+            return nullptr;
+        while (static_cast<int>(m_entries.size()) <= index) {
+            const int row = static_cast<int>(m_entries.size());
+            m_entries.push_back(QAccessible::registerAccessibleInterface(
+                new ComboEntryAccessible(m_combo, row))); // owned by Qt's cache
+        }
+        return QAccessible::accessibleInterface(m_entries[static_cast<std::size_t>(index)]);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        const auto found =
+            std::find(m_entries.begin(), m_entries.end(),
+                      QAccessible::uniqueId(const_cast<QAccessibleInterface*>(child)));
+        return found == m_entries.end() ? -1 : static_cast<int>(found - m_entries.begin());
+    }
+
+private:
+    QPointer<ComboBox> m_combo;
+    mutable std::vector<QAccessible::Id> m_entries; // made when first asked for
 };
 
 // A frameless window; one that the user may dismiss with a click offers that as its press action,
@@ -221,8 +316,10 @@ public:
         if (box()->isReadOnly() || startOffset < 0 || endOffset < startOffset ||
             endOffset > characterCount())
             return;
+        if (auto* ours = qobject_cast<TextBox*>(box()))
+            return ours->replaceFromOutside(startOffset, endOffset, text); // judged as a paste
         box()->setSelection(startOffset, endOffset - startOffset);
-        box()->insert(text); // through the validator, as typed or pasted text is
+        box()->insert(text);
     }
 
 private:
@@ -236,6 +333,11 @@ QAccessibleInterface* accessibleFactory(const QString&, QObject* object) {
         return new PictureAccessible(picture);
     if (auto* window = qobject_cast<FormWindow*>(object))
         return new WindowAccessible(window);
+    if (auto* view = qobject_cast<QAbstractItemView*>(object)) {
+        for (QWidget* above = view->parentWidget(); above; above = above->parentWidget())
+            if (auto* combo = qobject_cast<ComboBox*>(above); combo && combo->view() == view)
+                return new ComboListAccessible(view, combo);
+    }
     if (auto* combo = qobject_cast<QComboBox*>(object); combo && !combo->accessibleName().isEmpty())
         return new NamedComboAccessible(combo);
     if (auto* box = qobject_cast<QLineEdit*>(object))

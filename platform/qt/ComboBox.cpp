@@ -55,4 +55,14 @@ std::string ComboBox::text() const {
     return toStd(currentText());
 }
 
+void ComboBox::pick(int index) {
+    if (index < 0 || index >= count())
+        return;
+    setCurrentIndex(index);
+    setEditText(itemText(index)); // also when the entry was current but the field said otherwise
+    hidePopup();
+    emit activated(index);
+    emit textActivated(itemText(index));
+}
+
 } // namespace platform::qt

@@ -18,6 +18,9 @@ public:
     ComboBox(const ComboBoxProperties& properties, FormWindow& window);
 
     std::string text() const override;
+
+    // Picks entry `index` as a click on it in the list does.
+    void pick(int index);
 };
 
 } // namespace platform::qt

@@ -5,8 +5,10 @@
 #include "platform/qt/Text.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QValidator>
 #include <algorithm>
 #include <limits>
@@ -125,8 +127,11 @@ void TextBox::rememberPlace() {
 
 void TextBox::keyPressEvent(QKeyEvent* event) {
     // Several characters in one key event (a compose sequence) are judged as an insertion.
-    if (!onKeyPress || isReadOnly() || !typesCharacter(*event) || event->text().size() != 1)
+    if (!onKeyPress || isReadOnly() || !typesCharacter(*event) || event->text().size() != 1) {
+        if (onInsert && !isReadOnly() && event->matches(QKeySequence::Paste))
+            return pasteFrom(QClipboard::Clipboard); // Shift+Insert, which types nothing
         return QLineEdit::keyPressEvent(event);
+    }
     KeyPress key{event->text().front().unicode(), event->isAutoRepeat()};
     if (m_window.isLive())
         onKeyPress(key);
@@ -149,6 +154,10 @@ void TextBox::keyPressEvent(QKeyEvent* event) {
 void TextBox::contextMenuEvent(QContextMenuEvent* event) {
     QMenu* menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (auto* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste")); paste && onInsert) {
+        disconnect(paste, &QAction::triggered, this, &QLineEdit::paste);
+        connect(paste, &QAction::triggered, this, [this] { pasteFrom(QClipboard::Clipboard); });
+    }
     if (onKeyPress) {
         for (QAction* action : menu->actions()) {
             action->setShortcut({});
@@ -190,13 +199,18 @@ bool TextBox::admits(const QString& changed) {
         return true; // a deletion
     // Refused whole, which leaves the edit as it was, undo history included. The handler then
     // gets the text with what it would replace selected, and puts in what it keeps as an edit of
-    // its own, which the history records. Should the text have changed meanwhile (two pastes in
-    // one burst of events), the later insertion goes where the earlier one left the cursor.
-    const int from = static_cast<int>(head);
-    const int replaced = static_cast<int>(m_before.size() - head - tail);
+    // its own, which the history records.
+    offer(m_before, static_cast<int>(head), static_cast<int>(m_before.size() - head - tail),
+          changed.sliced(head, insertedLength));
+    return false;
+}
+
+void TextBox::offer(const QString& before, int from, int replaced, const QString& inserted) {
+    // Should the text have changed meanwhile (two pastes in one burst of events), the later
+    // insertion goes where the earlier one left the cursor.
     QMetaObject::invokeMethod(
         this,
-        [this, before = m_before, from, replaced, inserted = changed.sliced(head, insertedLength)] {
+        [this, before, from, replaced, inserted] {
             if (!m_window.isLive())
                 return;
             if (QLineEdit::text() == before && replaced > 0)
@@ -206,7 +220,33 @@ bool TextBox::admits(const QString& changed) {
             onInsert(toStd(inserted));
         },
         Qt::QueuedConnection);
-    return false;
+}
+
+// Nothing longer than the box's limit can be taken, so a huge clipboard is cut, once, here.
+void TextBox::pasteFrom(QClipboard::Mode mode) {
+    const QString text = QGuiApplication::clipboard()->text(mode).left(maxLength());
+    if (text.isEmpty())
+        return;
+    const bool selected = hasSelectedText();
+    offer(QLineEdit::text(), selected ? selectionStart() : cursorPosition(), selectionLength(),
+          text);
+}
+
+void TextBox::replaceFromOutside(int from, int to, const QString& text) {
+    if (!onInsert || isReadOnly()) {
+        setSelection(from, to - from);
+        return QLineEdit::insert(text);
+    }
+    offer(QLineEdit::text(), from, to - from, text.left(maxLength()));
+}
+
+// X11's middle-button paste of the selection.
+void TextBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::MiddleButton || !onInsert || isReadOnly() ||
+        !QGuiApplication::clipboard()->supportsSelection() || !rect().contains(event->pos()))
+        return QLineEdit::mouseReleaseEvent(event);
+    deselect();
+    pasteFrom(QClipboard::Selection);
 }
 
 } // namespace platform::qt

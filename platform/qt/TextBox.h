@@ -3,6 +3,7 @@
 
 #include "platform/forms.h"
 
+#include <QClipboard>
 #include <QLineEdit>
 #include <QString>
 
@@ -32,8 +33,13 @@ public:
     void setTip(std::string_view tip) override;
     void setMarked(bool marked) override;
 
+    // Text a screen reader puts in place of [from, to): handed to onInsert as a paste is, without
+    // passing through the edit. Without that handler, an ordinary edit.
+    void replaceFromOutside(int from, int to, const QString& text);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -47,6 +53,10 @@ private:
     // head and tail.
     std::pair<qsizetype, qsizetype> unchangedEnds(const QString& changed) const;
     void rememberPlace();
+    // Hands text to onInsert once the event loop is back, with what it would replace in `before`
+    // selected: the edit never holds it, so a screen reader hears only what the handler keeps.
+    void offer(const QString& before, int from, int replaced, const QString& inserted);
+    void pasteFrom(QClipboard::Mode mode);
 
     FormWindow& m_window;
     bool m_applying = false; // a change that needs no judging is being made

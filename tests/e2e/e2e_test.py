@@ -75,6 +75,23 @@ class Announcements:
         self.listener.deregister("object:property-change:accessible-description")
 
 
+class TextChanges:
+    """The text changes that a box announces, as a screen reader hears them."""
+
+    def __init__(self, node):
+        self.node = node
+        self.heard = []
+        self.listener = Atspi.EventListener.new(self._hear)
+        self.listener.register("object:text-changed")
+
+    def _hear(self, event):
+        if event.source == self.node:
+            self.heard.append((event.type.rsplit(":", 1)[-1], event.detail1, event.any_data))
+
+    def close(self):
+        self.listener.deregister("object:text-changed")
+
+
 def centre_of(node):
     box = node.get_extents(Atspi.CoordType.SCREEN)
     return box.x + box.width // 2, box.y + box.height // 2
@@ -273,8 +290,8 @@ class EndToEnd(unittest.TestCase):
         p.wait_outputs(("98.6°F", "37°C", "310°K"))
         p.key("BackSpace")
         p.wait_outputs(("37.4°F", "3°C", "276°K"))
-        # Emptying the input leaves the last results standing.
-        p.key("BackSpace")
+        # Emptying the input leaves the last results standing. Ctrl+H is a backspace too.
+        p.key("ctrl+h")
         wait_for("an empty input", lambda: p.input_text() == "")
         self.assertEqual(p.outputs(), ("37.4°F", "3°C", "276°K"))
 
@@ -341,6 +358,13 @@ class EndToEnd(unittest.TestCase):
         wait_for("the window to follow the drag", lambda: (
             p.main.get_extents(Atspi.CoordType.SCREEN).x, p.main.get_extents(
                 Atspi.CoordType.SCREEN).y) == (before.x + 80, before.y + 60))
+        # A drag that starts on the About banner is no click on it.
+        x, y = centre_of(p.control("About"))
+        subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y), "mousedown", "1",
+                        "mousemove", "--sync", str(x + 30), str(y),
+                        "mousemove", "--sync", str(x + 54), str(y), "mouseup", "1"], check=True)
+        time.sleep(0.5)
+        self.assertFalse(p.has_window(ABOUT_NAME), "a drag opened About")
         # A plain click on the banner does nothing.
         p.click(banner)
         p.type("5")
@@ -356,6 +380,8 @@ class EndToEnd(unittest.TestCase):
         wait_for("About to close on Escape", lambda: not p.has_window(ABOUT_NAME))
         # A screen reader's insertion is judged as a paste: a backspace in it is no key.
         text1 = p.control("Temperature to convert", Atspi.Role.TEXT)
+        changes = TextChanges(text1)
+        self.addCleanup(changes.close)
         Atspi.EditableText.insert_text(text1, 0, "3\b4", 3)
         box = p.window("Input validation")
         self.assertTrue(any(n.get_name() == MESSAGE or text_of(n) == MESSAGE
@@ -363,6 +389,15 @@ class EndToEnd(unittest.TestCase):
         p.key("Return")
         wait_for("the box to close", lambda: not p.has_window("Input validation"))
         p.wait_outputs(("93.2°F", "34°C", "307°K"))
+        # It hears what the box took, once; a refused text set from outside changes nothing and
+        # is not heard.
+        Atspi.EditableText.set_text_contents(text1, "abc")
+        p.window("Input validation")
+        p.key("Return")
+        wait_for("the box to close", lambda: not p.has_window("Input validation"))
+        self.assertEqual(p.input_text(), "34")
+        wait_for("the insertion heard", lambda: changes.heard)
+        self.assertEqual(changes.heard, [("insert", 0, "34")])
         # The banners are told as far as they show.
         window = p.main.get_extents(Atspi.CoordType.SCREEN)
         for name in ("About", MAIN_TITLE):

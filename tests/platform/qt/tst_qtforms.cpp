@@ -90,7 +90,8 @@ private slots:
     void tipAndMark();
     void typedEntryIsNotAPick_data();
     void typedEntryIsNotAPick();
-    void keyboardPickShowsTheEntry();
+    void pickShowsTheEntry_data();
+    void pickShowsTheEntry();
 
     void pictureClicks_data();
     void pictureClicks();
@@ -394,17 +395,35 @@ void tst_QtForms::typedEntryIsNotAPick() {
     QCOMPARE(picks, 0);
 }
 
-void tst_QtForms::keyboardPickShowsTheEntry() {
+void tst_QtForms::pickShowsTheEntry_data() {
+    QTest::addColumn<bool>("screenReader"); // else the keyboard
+    QTest::newRow("keyboard") << false;
+    QTest::newRow("screen reader's press on an entry") << true;
+}
+
+void tst_QtForms::pickShowsTheEntry() {
+    QFETCH(bool, screenReader);
     FormWindow& window = makeWindow();
-    auto& combo = static_cast<platform::qt::ComboBox&>(
-        window.addComboBox({.place = comboPlace, .entries = entries, .text = "Celsius"}));
+    auto& combo = static_cast<platform::qt::ComboBox&>(window.addComboBox(
+        {.place = comboPlace, .accessibleName = "Scale", .entries = entries, .text = "Celsius"}));
     QStringList seen;
     combo.onPick = [&] {
         seen << QString::fromStdString(combo.text());
     };
     window.show();
     combo.setFocus();
-    QTest::keyClick(&combo, Qt::Key_Down);
+    if (screenReader) {
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&combo)->child(0);
+        QVERIFY(list && list->childCount() == 2);
+        QAccessibleInterface* entry = list->child(1);
+        QCOMPARE(entry->text(QAccessible::Name), QStringLiteral("Kelvin"));
+        QCOMPARE(list->indexOfChild(entry), 1);
+        QCOMPARE(entry->actionInterface()->actionNames(),
+                 QStringList{QAccessibleActionInterface::pressAction()});
+        entry->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    } else {
+        QTest::keyClick(&combo, Qt::Key_Down);
+    }
     QCOMPARE(seen, QStringList{"Kelvin"});
 }
 
