@@ -18,13 +18,13 @@
 
 namespace platform::qt {
 
-FormWindow::FormWindow(const WindowProperties& properties)
+FormWindow::FormWindow(const WindowProperties& properties, const QIcon& icon)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
     , m_background(QString::fromLatin1(resources::picture::pathOf(properties.background).text))
     , m_pressable(properties.pressable) {
     setObjectName(toQString(properties.title));
     setWindowTitle(toQString(properties.title));
-    setWindowIcon(resources::windowIcon());
+    setWindowIcon(icon);
     setAccessibleName(toQString(properties.accessibleName));
     setAccessibleDescription(toQString(properties.description));
     setFixedSize(properties.width, properties.height);

@@ -4,6 +4,7 @@
 #include "platform/forms.h"
 #include "platform/qt/PictureFile.h"
 
+#include <QIcon>
 #include <QPoint>
 #include <QWidget>
 #include <string>
@@ -16,7 +17,9 @@ namespace platform::qt {
 class FormWindow : public QWidget, public platform::Window {
     Q_OBJECT
 public:
-    explicit FormWindow(const WindowProperties& properties);
+    // icon: the program's, one for every window, so that the window system's copies of it are
+    // made once rather than for each window loaded.
+    FormWindow(const WindowProperties& properties, const QIcon& icon);
 
     platform::TextBox& addTextBox(const TextBoxProperties& properties) override;
     platform::ComboBox& addComboBox(const ComboBoxProperties& properties) override;

@@ -5,6 +5,7 @@
 #include "platform/qt/FormWindow.h"
 #include "platform/qt/StartupGuard.h"
 #include "platform/qt/Text.h"
+#include "resources/resources.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -65,6 +66,7 @@ Runtime::Runtime(const char* programName)
     // The program decides when it ends: when its last window is unloaded.
     QApplication::setQuitOnLastWindowClosed(false);
     installAccessibility(); // before the first window, which it describes
+    m_icon = resources::windowIcon();
 }
 
 Runtime::~Runtime() {
@@ -74,7 +76,7 @@ Runtime::~Runtime() {
 }
 
 Window& Runtime::load(const WindowProperties& properties) {
-    return *m_windows.emplace_back(std::make_unique<FormWindow>(properties));
+    return *m_windows.emplace_back(std::make_unique<FormWindow>(properties, m_icon));
 }
 
 void Runtime::unload(Window& window) {

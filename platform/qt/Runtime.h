@@ -3,6 +3,7 @@
 
 #include "platform/forms.h"
 
+#include <QIcon>
 #include <QPointer>
 #include <memory>
 #include <vector>
@@ -36,6 +37,7 @@ private:
     int m_argumentCount = 1;
     char* m_arguments[2];
     std::unique_ptr<QApplication> m_application; // none when one was already there
+    QIcon m_icon;                                // the windows' icon, made once
     std::vector<std::unique_ptr<FormWindow>> m_windows;
     std::vector<QPointer<FormWindow>> m_unloaded; // waiting for their deferred delete
     bool m_quit = false;

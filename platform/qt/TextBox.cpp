@@ -13,6 +13,10 @@
 #include <algorithm>
 #include <limits>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace platform::qt {
 
 namespace {
@@ -24,6 +28,14 @@ bool typesCharacter(const QKeyEvent& key) {
     if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab)
         return false; // moves the focus
     return !key.text().isEmpty() && key.text() != QString(deleteKeyText);
+}
+
+// Tens of MB freed after a huge paste stay with the allocator, which keeps them for the next
+// allocation that never comes; they go back to the system.
+void returnFreedMemory() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
 }
 
 QColor toColour(design::Rgb rgb) {
@@ -218,6 +230,9 @@ void TextBox::offer(const QString& before, int from, int replaced, const QString
             else if (QLineEdit::text() == before)
                 setCursorPosition(from);
             onInsert(toStd(inserted));
+            // A text cut to the limit came from a far longer one, whose copies are freed by now.
+            if (inserted.size() >= maxLength())
+                returnFreedMemory();
         },
         Qt::QueuedConnection);
 }

@@ -5,6 +5,7 @@
 
 #include <oleacc.h>
 #include <oleidl.h>
+#include <utility>
 
 namespace platform::win32 {
 
@@ -287,7 +288,14 @@ public:
         return m_standard->accDoDefaultAction(child);
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
+        if (!m_extras)
+            return RPC_E_DISCONNECTED;
+        if (!isSelf(child))
+            return picture(child) >= 0 ? DISP_E_MEMBERNOTFOUND
+                                       : m_standard->put_accValue(child, value);
+        return m_extras->setValue(value ? std::wstring_view(value) : std::wstring_view());
+    }
 
 private:
     ~ClientAccessible() = default;
@@ -347,10 +355,17 @@ private:
 } // namespace
 
 AccessibleObject::~AccessibleObject() {
-    if (m_object) {
-        static_cast<ClientAccessible*>(m_object)->disconnect();
-        m_object->Release();
-    }
+    disconnect();
+}
+
+void AccessibleObject::disconnect() {
+    if (!m_object)
+        return;
+    static_cast<ClientAccessible*>(m_object)->disconnect();
+    if (const auto cut =
+            systemFunction<HRESULT WINAPI(LPUNKNOWN, DWORD)>(L"ole32.dll", "CoDisconnectObject"))
+        cut(m_object, 0);
+    std::exchange(m_object, nullptr)->Release();
 }
 
 std::optional<LRESULT> AccessibleObject::answer(HWND window, WPARAM w, LPARAM l,

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <optional>
 #include <string>
+#include <string_view>
 
 struct IAccessible;
 
@@ -31,6 +32,8 @@ public:
     // The topmost picture at a client point, or -1.
     virtual int pictureAt(POINT) const { return -1; }
     virtual void pressPicture(int) {}
+    // A screen reader sets the object's value: S_OK, or why not.
+    virtual HRESULT setValue(std::wstring_view) { return DISP_E_MEMBERNOTFOUND; }
 
 protected:
     ~AccessibleExtras() = default;
@@ -49,6 +52,9 @@ public:
     // The answer to WM_GETOBJECT for the client object; nothing for other objects or when COM or
     // the system's object cannot be had.
     std::optional<LRESULT> answer(HWND window, WPARAM w, LPARAM l, ComApartment& com);
+    // The window goes: every later call on the object fails as disconnected, and COM lets go of
+    // the clients' proxies.
+    void disconnect();
 
 private:
     AccessibleExtras& m_extras;

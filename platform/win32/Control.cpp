@@ -2,6 +2,7 @@
 #include "platform/win32/Control.h"
 
 #include "platform/win32/FormWindow.h"
+#include "platform/win32/Runtime.h"
 
 #include <commctrl.h>
 #include <system_error>
@@ -37,19 +38,25 @@ Control* Control::of(HWND window) {
 LRESULT CALLBACK Control::subclassProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR,
                                        DWORD_PTR self) {
     auto* control = reinterpret_cast<Control*>(self);
-    if (message == WM_GETOBJECT) {
-        AccessibleObject* object = control->accessible();
-        if (const auto answer =
-                object ? object->answer(window, w, l, control->form().com()) : std::nullopt)
-            return *answer;
-    }
+    AccessibleObject* object = control->accessible();
     if (message == WM_NCDESTROY) {
-        // The window goes; the object stays until its form is freed.
+        // The window goes; the object stays until its form is freed, a screen reader's object
+        // is cut off now.
+        if (object)
+            object->disconnect();
         RemovePropW(window, controlProperty);
         RemoveWindowSubclass(window, subclassProc, subclassId);
         return DefSubclassProc(window, message, w, l);
     }
-    return control->handle(message, w, l);
+    const auto handled = [&]() -> LRESULT {
+        if (message == WM_GETOBJECT && object) {
+            if (const auto answer = object->answer(window, w, l, control->form().com()))
+                return *answer;
+        }
+        return control->handle(message, w, l);
+    };
+    return control->form().runtime().guard()(
+        handled, [&] { return DefSubclassProc(window, message, w, l); });
 }
 
 } // namespace platform::win32

@@ -158,10 +158,17 @@ LRESULT CALLBACK FormWindow::windowProc(HWND window, UINT message, WPARAM w, LPA
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY)
+    if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    return self && self->m_window == window ? self->handle(message, w, l)
-                                            : DefWindowProcW(window, message, w, l);
+        if (self)
+            self->m_accessible.disconnect(); // a screen reader may hold it longer
+    }
+    const auto otherwise = [&] {
+        return DefWindowProcW(window, message, w, l);
+    };
+    if (!self || self->m_window != window)
+        return otherwise();
+    return self->m_runtime.guard()([&] { return self->handle(message, w, l); }, otherwise);
 }
 
 LRESULT FormWindow::handle(UINT message, WPARAM w, LPARAM l) {
@@ -384,12 +391,15 @@ RECT FormWindow::pictureRect(int index) const {
     return {shown.left, shown.top, shown.left + shown.width, shown.top + shown.height};
 }
 
+// Without a window a post would go to the thread, to no window.
 void FormWindow::press() {
-    PostMessageW(m_window, pressWindowMessage, 0, 0);
+    if (m_window)
+        PostMessageW(m_window, pressWindowMessage, 0, 0);
 }
 
 void FormWindow::pressPicture(int index) {
-    PostMessageW(m_window, pressPictureMessage, static_cast<WPARAM>(index), 0);
+    if (m_window)
+        PostMessageW(m_window, pressPictureMessage, static_cast<WPARAM>(index), 0);
 }
 
 } // namespace platform::win32

@@ -44,6 +44,7 @@ public:
     HWND hwnd() const { return m_window; }
     HINSTANCE instance() const;
     ComApartment& com() const;
+    Runtime& runtime() const { return m_runtime; }
     Tooltip& tooltip();
     HFONT textFont();
     HFONT scaleFont();

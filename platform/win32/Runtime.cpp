@@ -98,11 +98,44 @@ void Runtime::unload(Window& window) {
 }
 
 void Runtime::messageBox(Window& owner, std::string_view text, std::string_view title) {
+    Box box{static_cast<FormWindow&>(owner).hwnd(), toWide(text), toWide(title)};
+    if (mayShowBox()) {
+        showBox(box);
+        showWaitingBoxes();
+        return;
+    }
+    const auto same = [&](const Box& other) {
+        return other.text == box.text;
+    };
+    if ((m_showing && same(*m_showing)) || std::any_of(m_waiting.begin(), m_waiting.end(), same))
+        return;
+    m_waiting.push_back(std::move(box));
+    // Wakes the loop, which shows it once the box or the answer is over.
+    PostMessageW(m_waiting.back().owner, WM_NULL, 0, 0);
+}
+
+// Not inside another box, nor while another program waits for this one's answer: a message it
+// sent (InSendMessage) or a screen reader's call.
+bool Runtime::mayShowBox() const {
+    return !m_showing && m_answering == 0 && !InSendMessage();
+}
+
+void Runtime::showBox(const Box& box) {
+    m_showing = &box;
     HHOOK repeats = SetWindowsHookExW(WH_MSGFILTER, eatRepeats, nullptr, GetCurrentThreadId());
-    MessageBoxW(static_cast<FormWindow&>(owner).hwnd(), toWide(text).c_str(), toWide(title).c_str(),
-                MB_OK | MB_ICONINFORMATION);
+    MessageBoxW(box.owner, box.text.c_str(), box.title.c_str(), MB_OK | MB_ICONINFORMATION);
     if (repeats)
         UnhookWindowsHookEx(repeats);
+    m_showing = nullptr;
+}
+
+void Runtime::showWaitingBoxes() {
+    while (!m_waiting.empty() && mayShowBox()) {
+        const Box box = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        if (IsWindow(box.owner)) // its window may have gone meanwhile
+            showBox(box);
+    }
 }
 
 DoubleClick Runtime::doubleClick() const {
@@ -119,7 +152,11 @@ int Runtime::run() {
             DispatchMessageW(&message);
         }
         freeUnloaded();
+        // After a fault the next GetMessage ends the loop; no box may take its quit first.
+        if (!m_guard.tripped())
+            showWaitingBoxes();
     }
+    m_guard.rethrow();
     return m_quit ? 0 : static_cast<int>(message.wParam);
 }
 

@@ -3,9 +3,11 @@
 
 #include "platform/forms.h"
 #include "platform/win32/Com.h"
+#include "platform/win32/Guard.h"
 #include "platform/win32/Handles.h"
 
 #include <windows.h>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,12 +41,37 @@ public:
     Font makeFont(int pixels) const;
     // The start-up show command for the first window shown, the usual one after it.
     int firstShowCommand();
+    Guard& guard() { return m_guard; }
+
+    // While one lives, the program is answering another program (a screen reader's call), which
+    // waits for the answer: a message box asked for meanwhile waits instead.
+    class Answering {
+    public:
+        explicit Answering(Runtime& runtime)
+            : m_runtime(runtime) {
+            ++m_runtime.m_answering;
+        }
+        ~Answering() { --m_runtime.m_answering; }
+        Answering(const Answering&) = delete;
+        Answering& operator=(const Answering&) = delete;
+
+    private:
+        Runtime& m_runtime;
+    };
 
 private:
     // The font family of the text: Comic Sans MS where the system has it, otherwise the bundled
     // Comic Neue, registered for this process only.
     std::wstring findTextFamily();
     void freeUnloaded();
+
+    struct Box {
+        HWND owner;
+        std::wstring text, title;
+    };
+    bool mayShowBox() const;
+    void showBox(const Box& box);
+    void showWaitingBoxes();
 
     HINSTANCE m_instance;
     int m_showCommand;
@@ -53,6 +80,10 @@ private:
     std::vector<std::unique_ptr<FormWindow>> m_windows;
     std::vector<std::unique_ptr<FormWindow>> m_unloaded;
     bool m_quit = false;
+    Guard m_guard;
+    const Box* m_showing = nullptr;
+    std::deque<Box> m_waiting; // boxes asked for while one showed or another program waited
+    int m_answering = 0;
 };
 
 } // namespace platform::win32

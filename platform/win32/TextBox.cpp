@@ -2,9 +2,12 @@
 #include "platform/win32/TextBox.h"
 
 #include "platform/win32/FormWindow.h"
+#include "platform/win32/Runtime.h"
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Text.h"
 
 #include <commctrl.h>
+#include <imm.h>
 #include <utility>
 
 namespace platform::win32 {
@@ -17,6 +20,36 @@ COLORREF toColorRef(design::Rgb rgb) {
 
 bool keyDown(int key) {
     return GetKeyState(key) < 0;
+}
+
+// A whole character as UTF-16; what is none (a half of a pair, past the last) is U+FFFD.
+std::wstring fromCodePoint(WPARAM code) {
+    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return L"\uFFFD";
+    if (code < 0x10000)
+        return std::wstring(1, static_cast<wchar_t>(code));
+    code -= 0x10000;
+    return {static_cast<wchar_t>(0xD800 + (code >> 10)),
+            static_cast<wchar_t>(0xDC00 + (code & 0x3FF))};
+}
+
+// The text an input method has just finished, from imm32, loaded the first time it is needed.
+std::wstring compositionResult(HWND window) {
+    const auto context = systemFunction<HIMC WINAPI(HWND)>(L"imm32.dll", "ImmGetContext");
+    const auto get = systemFunction<LONG WINAPI(HIMC, DWORD, LPVOID, DWORD)>(
+        L"imm32.dll", "ImmGetCompositionStringW");
+    const auto release = systemFunction<BOOL WINAPI(HWND, HIMC)>(L"imm32.dll", "ImmReleaseContext");
+    std::wstring result;
+    HIMC input = context && get && release ? context(window) : nullptr;
+    if (!input)
+        return result;
+    const LONG bytes = get(input, GCS_RESULTSTR, nullptr, 0);
+    if (bytes > 0) {
+        result.resize(static_cast<std::size_t>(bytes) / sizeof(wchar_t));
+        get(input, GCS_RESULTSTR, result.data(), static_cast<DWORD>(bytes));
+    }
+    release(window, input);
+    return result;
 }
 
 } // namespace
@@ -83,8 +116,25 @@ void TextBox::scale(int dpi) {
 LRESULT TextBox::handle(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
     case WM_CHAR:
-        return typed(w, l);
+        return character(w, l);
+    case WM_UNICHAR: // a whole character from another program
+        if (w == UNICODE_NOCHAR)
+            return TRUE; // yes, this window takes them
+        if (!filters())
+            break;
+        inserting(fromCodePoint(w));
+        return FALSE;
+    case WM_IME_COMPOSITION:
+        if (filters() && (l & GCS_RESULTSTR))
+            return composed(w, l);
+        break;
+    case EM_REPLACESEL:
+        if (m_applying || !filters())
+            break;
+        inserting(l ? reinterpret_cast<const wchar_t*>(l) : L"");
+        return 0;
     case WM_KEYDOWN:
+        m_keyMessage = l;
         // Shift+Insert pastes inside the control without a WM_PASTE.
         if (w == VK_INSERT && keyDown(VK_SHIFT) && !keyDown(VK_CONTROL) && filters()) {
             pasteClipboard();
@@ -99,7 +149,7 @@ LRESULT TextBox::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_SETTEXT:
         if (m_applying || !filters())
             break;
-        return setFromOutside(l);
+        return setFromOutside(l ? reinterpret_cast<const wchar_t*>(l) : L"");
     case WM_GETDLGCODE:
         return dialogCode(w, l);
     default:
@@ -108,9 +158,30 @@ LRESULT TextBox::handle(UINT message, WPARAM w, LPARAM l) {
     return base(message, w, l);
 }
 
-LRESULT TextBox::typed(WPARAM w, LPARAM l) {
-    if (m_readOnly || !onKeyPress)
+// A character that a key of this box typed carries that key's message word; one sent or posted
+// by another program is an insertion, as is a character that takes two UTF-16 units.
+LRESULT TextBox::character(WPARAM w, LPARAM l) {
+    if (!filters() || !onKeyPress)
         return base(WM_CHAR, w, l);
+    const auto unit = static_cast<wchar_t>(w);
+    if (IS_LOW_SURROGATE(unit) && !m_highSurrogate.empty()) {
+        inserting(std::exchange(m_highSurrogate, {}) + unit);
+        return 0;
+    }
+    if (!m_highSurrogate.empty()) // half a character: judged as it is
+        inserting(std::exchange(m_highSurrogate, {}));
+    if (IS_HIGH_SURROGATE(unit)) {
+        m_highSurrogate = unit;
+        return 0;
+    }
+    if (InSendMessage() || l != m_keyMessage || IS_LOW_SURROGATE(unit)) {
+        inserting(std::wstring(1, unit));
+        return 0;
+    }
+    return typed(w, l);
+}
+
+LRESULT TextBox::typed(WPARAM w, LPARAM l) {
     // Bit 30: the key was already down.
     KeyPress key{static_cast<int>(w), (l & (1L << 30)) != 0};
     if (form().isLive())
@@ -136,19 +207,42 @@ void TextBox::pasteClipboard() {
     inserting(std::move(pasted));
 }
 
-void TextBox::inserting(std::wstring text) {
+void TextBox::inserting(std::wstring text, bool evenEmpty) {
     if (m_maxLength > 0 && text.size() > m_maxLength + 1)
         text.resize(m_maxLength + 1);
-    if (!text.empty() && form().isLive())
+    if ((evenEmpty || !text.empty()) && form().isLive())
         onInsert(toUtf8(text));
 }
 
-// Another program (a screen reader) sets the whole text: an insertion over all of it.
-LRESULT TextBox::setFromOutside(LPARAM l) {
-    const auto* text = reinterpret_cast<const wchar_t*>(l);
+// An input method's result is one insertion; the rest of the composition goes on as usual,
+// without the result coming again as characters.
+LRESULT TextBox::composed(WPARAM w, LPARAM l) {
+    inserting(compositionResult(hwnd()));
+    const LPARAM rest = l & ~static_cast<LPARAM>(GCS_RESULTSTR | GCS_RESULTREADSTR |
+                                                 GCS_RESULTCLAUSE | GCS_RESULTREADCLAUSE);
+    return rest ? base(WM_IME_COMPOSITION, w, rest) : 0;
+}
+
+// An insertion over all of the text.
+bool TextBox::setFromOutside(std::wstring_view text) {
     SendMessageW(hwnd(), EM_SETSEL, 0, -1);
-    inserting(text ? text : L"");
-    return TRUE;
+    inserting(std::wstring(text), true);
+    return form().isLive() && windowText(hwnd()) == text;
+}
+
+// The screen reader waits for the answer: a message box the value brings waits instead.
+HRESULT TextBox::setValue(std::wstring_view value) {
+    if (m_readOnly)
+        return E_ACCESSDENIED;
+    if (!filters())
+        return DISP_E_MEMBERNOTFOUND;
+    Runtime::Answering answering(form().runtime());
+    return form().runtime().guard()(
+        [&] {
+            setFromOutside(value);
+            return S_OK;
+        },
+        [] { return E_UNEXPECTED; });
 }
 
 // Enter and Escape are characters for the key-press handler, not the window's default buttons.

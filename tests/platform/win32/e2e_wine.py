@@ -288,6 +288,38 @@ class WindowsProgram(unittest.TestCase):
         self.assertEqual(self.reader.press(main, pictures["Close"][0]), ["END", "0"])
         wait_for("the program to end", lambda: self.main_window() is None)
 
+    def send(self, handle, route, text, count=1):
+        """Gives the input text as another program can; how long the sender waited, in ms."""
+        result, waited = self.reader.ask(f"send {handle} {route} {count} {text}").split()
+        return int(waited)
+
+    def test_text_from_other_programs_is_judged_and_never_keeps_them_waiting(self):
+        program, main = self.start()
+        text1 = main.child("Text1")["handle"]
+        rows = [  # route, text, count, the input then, the boxes it brings
+            ("set", "12", 1, "12", []),
+            ("post", "5", 1, "125", []),
+            ("send", "a", 1, "125", [MESSAGE]),
+            ("post", "x", 100, "125", [MESSAGE]),  # a hundred refusals, one box
+            ("replace", "abc-1", 1, "1251", [MESSAGE]),
+            ("unichar", "2", 1, "12512", []),
+            ("send", "\U0001F321", 1, "12512", [MESSAGE]),  # one character, one box
+            ("set", "", 1, "", []),
+            ("set", "7", 60009, "", [TOO_LONG]),
+            ("value", "3\\b4", 1, "34", [MESSAGE]),
+        ]
+        for route, text, count, after, boxes in rows:
+            with self.subTest(route=route, text=text, count=count):
+                self.assertLess(self.send(text1, route, text, count), 2000, "the sender waited")
+                for box in boxes:
+                    self.close_box(box)
+                time.sleep(0.3)
+                self.assertIsNone(self.reader.find("Input validation"), "a box too many")
+                self.assertEqual(self.main_window().box("Text1"), after)
+        self.assertIsNone(program.poll())
+        xdotool("key", "alt+F4")
+        self.assertEqual(program.wait(timeout=20), 0)
+
     def close_box(self, text):
         box = wait_for("the message box", lambda: self.reader.find("Input validation", "#32770"))
         self.assertIn(text, box.statics())

@@ -14,6 +14,10 @@
 // "clip <count> <text>" puts the text, \b and \t as in C, count times over on the clipboard.
 // "watch <hwnd>" starts listening for the window's description changes; "heard" waits a moment
 // and prints "END <descriptions heard since the last time, tab-separated>".
+// "send <hwnd> <route> <count> [<text>]" gives an edit control the text (UTF-8, \b and \t as in
+// C) count times over as another program can: "post" and "send" a WM_CHAR for each UTF-16 unit,
+// "unichar" a WM_UNICHAR for each character, "replace" EM_REPLACESEL, "set" WM_SETTEXT, "value"
+// a screen reader's put_accValue. It prints "END <last result> <milliseconds the sender waited>".
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -218,6 +222,79 @@ void setClipboard(long count, const char* escapedText) {
     std::printf("END %d\n", done ? 1 : 0);
 }
 
+std::wstring wideOf(const char* escapedUtf8) {
+    std::string bytes;
+    for (const char* c = escapedUtf8; *c && *c != '\n'; ++c) {
+        if (*c == '\\' && (c[1] == 'b' || c[1] == 't')) {
+            bytes += c[1] == 'b' ? '\b' : '\t';
+            ++c;
+        } else {
+            bytes += *c;
+        }
+    }
+    const int size =
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
+                        size);
+    return wide;
+}
+
+LRESULT sent(HWND window, UINT message, WPARAM w, LPARAM l) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, w, l, SMTO_NORMAL, 30000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+LRESULT putValue(HWND window, const std::wstring& text) {
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&object))))
+        return E_FAIL;
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR value = SysAllocString(text.c_str());
+    const HRESULT result = object->put_accValue(self, value);
+    SysFreeString(value);
+    object->Release();
+    return result;
+}
+
+LRESULT deliver(HWND window, const std::string& route, const std::wstring& text) {
+    LRESULT result = 0;
+    if (route == "post" || route == "send") {
+        for (wchar_t unit : text)
+            result = route == "post" ? PostMessageW(window, WM_CHAR, unit, 1)
+                                     : sent(window, WM_CHAR, unit, 1);
+    } else if (route == "unichar") {
+        for (size_t i = 0; i < text.size(); ++i) {
+            UINT code = text[i];
+            if (IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size())
+                code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+            result = sent(window, WM_UNICHAR, code, 0);
+        }
+    } else if (route == "replace") {
+        result = sent(window, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    } else if (route == "set") {
+        result = sent(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    } else if (route == "value") {
+        result = putValue(window, text);
+    }
+    return result;
+}
+
+void send(const char* handle, const char* route, long count, const char* escapedText) {
+    HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(handle, nullptr, 10)));
+    std::wstring text;
+    for (long i = 0; i < count; ++i)
+        text += wideOf(escapedText);
+    const DWORD started = GetTickCount();
+    const LRESULT result = deliver(window, route, text);
+    std::printf("END %lld %lu\n", static_cast<long long>(result),
+                static_cast<unsigned long>(GetTickCount() - started));
+}
+
 // The descriptions a screen reader would be told of, as they change. An event hook's procedure
 // has no context of its own, so this is where it writes.
 struct Listening {
@@ -264,6 +341,7 @@ int main() {
     char line[256];
     char handle[32];
     char text[200];
+    char route[16];
     long id = 0, x = 0, y = 0;
     while (std::fgets(line, sizeof line, stdin)) {
         if (std::string(line).rfind("quit", 0) == 0)
@@ -276,6 +354,9 @@ int main() {
             press(handle, id);
         } else if (std::sscanf(line, "self %31s", handle) == 1) {
             printSelf(handle);
+        } else if (int end = 0;
+                   std::sscanf(line, "send %31s %15s %ld%n", handle, route, &id, &end) == 3) {
+            send(handle, route, id, line[end] == ' ' ? line + end + 1 : "");
         } else if (std::sscanf(line, "clip %ld %199[^\n]", &id, text) == 2) {
             setClipboard(id, text);
         } else if (std::sscanf(line, "watch %31s", handle) == 1) {
