@@ -141,7 +141,10 @@ void FormWindow::show() {
     const auto [left, top] = centredOrigin(
         {area.left, area.top, area.right - area.left, area.bottom - area.top}, width, height);
     SetWindowPos(m_window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    ShowWindow(m_window, m_runtime.firstShowCommand());
+    // The layout is fixed: a start maximised (a shortcut's Run: Maximised, start /max) shows the
+    // window as it is.
+    const int command = m_runtime.firstShowCommand();
+    ShowWindow(m_window, command == SW_SHOWMAXIMIZED ? SW_SHOWNORMAL : command);
     if (!m_controls.empty())
         SetFocus(m_controls.front()->hwnd());
 }
@@ -200,6 +203,20 @@ LRESULT FormWindow::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_DPICHANGED:
         rescale(LOWORD(w), reinterpret_cast<const RECT*>(l));
         return 0;
+    // Nothing grows with the window, so it is never maximised: the command does nothing, a
+    // maximised window keeps its size, and one shown maximised all the same (the first show of a
+    // program started maximised) is shown as it is.
+    case WM_SYSCOMMAND:
+        if ((w & 0xFFF0) == SC_MAXIMIZE)
+            return 0;
+        break;
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(l)->ptMaxSize = {scaled(m_width), scaled(m_height)};
+        return 0;
+    case WM_SIZE:
+        if (w == SIZE_MAXIMIZED)
+            ShowWindow(m_window, SW_RESTORE);
+        break;
     case WM_GETOBJECT:
         if (const auto answer = m_accessible.answer(m_window, w, l, com()))
             return *answer;
@@ -288,13 +305,11 @@ void FormWindow::pressed(LPARAM l) {
     m_press = pressOfMessage();
     m_pressedPicture = pictureAt(at, true);
     m_tracking = true;
-    m_dragging = false;
-    RECT frame;
-    GetWindowRect(m_window, &frame);
-    m_windowStart = {frame.left, frame.top};
     SetCapture(m_window);
 }
 
+// Past the drag threshold the press is no click: the system moves the window from there, as by a
+// title bar (its snapping, Escape to cancel), until the button is released.
 void FormWindow::followDrag(UINT message, WPARAM w, LPARAM l) {
     // Another window took the mouse (a message box, the task switcher): the press is over.
     if (message == WM_CAPTURECHANGED && reinterpret_cast<HWND>(l) != m_window)
@@ -303,12 +318,12 @@ void FormWindow::followDrag(UINT message, WPARAM w, LPARAM l) {
         return;
     const DWORD now = GetMessagePos();
     const int dx = GET_X_LPARAM(now) - m_press.x, dy = GET_Y_LPARAM(now) - m_press.y;
-    if (!m_dragging &&
-        (abs(dx) >= GetSystemMetrics(SM_CXDRAG) || abs(dy) >= GetSystemMetrics(SM_CYDRAG)))
-        m_dragging = true;
-    if (m_dragging)
-        SetWindowPos(m_window, nullptr, m_windowStart.x + dx, m_windowStart.y + dy, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (abs(dx) < GetSystemMetrics(SM_CXDRAG) && abs(dy) < GetSystemMetrics(SM_CYDRAG))
+        return;
+    m_tracking = false;
+    ReleaseCapture();
+    constexpr WPARAM moveByCaption = SC_MOVE | HTCAPTION;
+    SendMessageW(m_window, WM_SYSCOMMAND, moveByCaption, MAKELPARAM(m_press.x, m_press.y));
 }
 
 void FormWindow::released(LPARAM l) {
@@ -325,7 +340,7 @@ void FormWindow::released(LPARAM l) {
     }
     RECT client;
     GetClientRect(m_window, &client);
-    if (!m_dragging && PtInRect(&client, at) && onClick)
+    if (PtInRect(&client, at) && onClick)
         onClick({m_press});
 }
 

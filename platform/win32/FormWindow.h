@@ -108,11 +108,11 @@ private:
     AccessibleObject m_accessible{*this};
     bool m_shown = false;
     HWND m_lastFocus = nullptr; // the control that had the focus when the window was left
-    // The mouse: the last press, the button picture it went down on, and a drag.
+    // The mouse: the last press, the button picture it went down on, and whether it may still
+    // be a click (no drag yet).
     Click::Press m_press{};
     int m_pressedPicture = -1;
-    bool m_tracking = false, m_dragging = false;
-    POINT m_windowStart{};
+    bool m_tracking = false;
 };
 
 } // namespace platform::win32
