@@ -2,13 +2,12 @@
 # SPDX-License-Identifier: MIT
 """The Windows Installer package under Wine, as a user meets it: in a fresh Wine prefix on a
 private Xvfb display, a silent install; the installed program, its Start-menu shortcut and its
-Apps & features entry; the program started from the shortcut, its main window, closed; the
-previous release installed over it, which must be refused and leave it intact; the next release
-installed over it, which must replace it; and the uninstall command of the Apps & features entry,
-which must leave no file, shortcut or registry entry of the program behind.
+Apps & features entry; the program started from the shortcut, its main window, closed; the next
+release installed over it, which must replace it; this release installed over that, which must be
+refused and leave it intact; and the uninstall command of the Apps & features entry, which must
+leave no file, shortcut or registry entry of the program behind.
 
-Usage: install_wine.py WINE PACKAGE.msi PREVIOUS_RELEASE.msi NEXT_RELEASE.msi PROGRAM.exe PREFIX
-                       VERSION
+Usage: install_wine.py WINE PACKAGE.msi NEXT_RELEASE.msi PROGRAM.exe PREFIX VERSION
 PREFIX is made afresh (any old one is deleted), and the installer's logs are written beside it;
 VERSION is the one Apps & features must show. Exits 77 (skipped) when Wine, Xvfb, xdotool or
 msiinfo is missing.
@@ -28,7 +27,7 @@ NAME = "Velmora Temperature Converter"
 PUBLISHER = "The Velmora developers"
 UNINSTALL = "software\\microsoft\\windows\\currentversion\\uninstall"
 
-WINE = PACKAGE = PREVIOUS_RELEASE = NEXT_RELEASE = PROGRAM = PREFIX = VERSION = None
+WINE = PACKAGE = NEXT_RELEASE = PROGRAM = PREFIX = VERSION = None
 
 
 def table(package, name):
@@ -241,19 +240,6 @@ class Installer(unittest.TestCase):
         # Returns once every Wine process has ended, the program too.
         subprocess.run(["wineserver", "-w"], timeout=60, check=True)
 
-        # The previous release refuses to replace this one, says why, and leaves it as it was.
-        def program_state():
-            return files(), {line for line in registry_lines(registry()) if "velmora" in line}
-        installed_state = program_state()
-        log = self.msiexec("downgrade", "/i", PREVIOUS_RELEASE, succeeds=False)
-        # It found this release, and a launch condition with a message stopped it on that (Wine
-        # logs neither the condition's message nor which condition failed).
-        self.assertIn(f"LATERRELEASEFOUND = {package['ProductCode']}", log)
-        conditions = table(PREVIOUS_RELEASE, "LaunchCondition")
-        self.assertTrue([message for condition, message in conditions
-                         if "LATERRELEASEFOUND" in condition and NAME in message])
-        self.assertEqual(program_state(), installed_state, "after the refused downgrade")
-
         # The next release replaces this one: one entry, of the new version, and this release
         # unregistered.
         self.msiexec("upgrade", "/i", NEXT_RELEASE)
@@ -264,6 +250,18 @@ class Installer(unittest.TestCase):
         self.assertEqual([key for key in keys if packed(package["ProductCode"]).lower() in key],
                          [], "keys of the replaced release")
         self.assertTrue(os.path.isfile(installed))
+
+        # This release, older, refuses to replace the next one and leaves it as it was.
+        def program_state():
+            return files(), {line for line in registry_lines(registry()) if "velmora" in line}
+        upgraded_state = program_state()
+        log = self.msiexec("downgrade", "/i", PACKAGE, succeeds=False)
+        # It found the later release, and a launch condition with a message stopped it on that
+        # (Wine logs neither the condition's message nor which condition failed).
+        self.assertIn(f"LATERRELEASEFOUND = {next_release['ProductCode']}", log)
+        self.assertTrue([message for condition, message in table(PACKAGE, "LaunchCondition")
+                         if "LATERRELEASEFOUND" in condition and NAME in message])
+        self.assertEqual(program_state(), upgraded_state, "after the refused downgrade")
 
         # Its uninstall command, as Apps & features runs it (quietly), leaves nothing behind:
         # no file, shortcut or registry key or value that names the program or its packages.
@@ -284,9 +282,9 @@ class Installer(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 8:
+    if len(sys.argv) != 7:
         sys.exit(__doc__)
-    WINE, PACKAGE, PREVIOUS_RELEASE, NEXT_RELEASE, PROGRAM, PREFIX, VERSION = sys.argv[1:8]
+    WINE, PACKAGE, NEXT_RELEASE, PROGRAM, PREFIX, VERSION = sys.argv[1:7]
     missing = [tool for tool in (WINE, "wineserver", "Xvfb", "xdotool", "msiinfo")
                if not tool or shutil.which(tool) is None]
     if missing:
