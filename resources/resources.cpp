@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "resources/resources.h"
 
+#include "design/fonts.h"
 #include "resources/RawPicture.h"
 
 #include <QFontDatabase>
@@ -11,30 +12,22 @@ namespace resources {
 
 namespace {
 
-constexpr char kPreferredFamily[] = "Comic Sans MS";
-constexpr char kFallbackFamily[] = "Comic Neue";
-
 // Registering the font adds it to Qt's font database; doing that once is enough for the process.
 int bundledFontId() {
     static const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(bundledFont));
     return id;
 }
 
-bool installed(const QStringList& families, const char* family) {
-    return families.contains(QLatin1String(family), Qt::CaseInsensitive);
-}
-
-// Only a real Comic Sans MS or Comic Neue counts: fontconfig answers either name with a look-alike
-// anyway. The installed Comic Neue is the very font that is bundled, and using it spares the
-// start-up its registration.
+// Only a family the database lists counts: fontconfig answers any name with a look-alike anyway.
 QString findTextFontFamily() {
     const QStringList families = QFontDatabase::families();
-    for (const char* family : {kPreferredFamily, kFallbackFamily}) {
-        if (installed(families, family))
-            return QString::fromLatin1(family);
-    }
-    return QFontDatabase::applicationFontFamilies(bundledFontId())
-        .value(0, QString::fromLatin1(kFallbackFamily));
+    const std::string_view family = design::fonts::chooseTextFamily(
+        [&](std::string_view name) {
+            return families.contains(QLatin1String(name.data(), qsizetype(name.size())),
+                                     Qt::CaseInsensitive);
+        },
+        [] { bundledFontId(); });
+    return QString::fromLatin1(family.data(), qsizetype(family.size()));
 }
 
 } // namespace

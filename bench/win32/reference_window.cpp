@@ -6,6 +6,7 @@
 // the drop-down scale box with its three entries, a tooltip on the first edit, the program's fonts
 // at its sizes, and the background painted from raw 32-bit pixels. No COM, no image decoder, no
 // screen reader support, no conversion.
+#include "design/fonts.h"
 #include "design/layout.h"
 #include "resources/raw_format.h"
 
@@ -13,6 +14,8 @@
 #include <commctrl.h>
 #include <cstring>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -57,10 +60,11 @@ int CALLBACK noteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found
     return 0;
 }
 
-bool familyInstalled(const wchar_t* family) {
+bool familyInstalled(std::string_view family) {
     LOGFONTW wanted{};
     wanted.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(wanted.lfFaceName, family, LF_FACESIZE);
+    for (std::size_t i = 0; i < family.size() && i + 1 < LF_FACESIZE; ++i)
+        wanted.lfFaceName[i] = static_cast<wchar_t>(family[i]); // the families' names are ASCII
     bool found = false;
     HDC screen = GetDC(nullptr);
     EnumFontFamiliesExW(screen, &wanted, noteFamily, reinterpret_cast<LPARAM>(&found), 0);
@@ -68,16 +72,16 @@ bool familyInstalled(const wchar_t* family) {
     return found;
 }
 
-// As the program chooses it: Comic Sans MS where installed, else the bundled Comic Neue.
-const wchar_t* textFamily(HINSTANCE instance) {
-    if (familyInstalled(L"Comic Sans MS"))
-        return L"Comic Sans MS";
-    if (HRSRC found = FindResourceW(instance, L"BUNDLED_FONT", MAKEINTRESOURCEW(10))) { // RT_RCDATA
-        DWORD installed = 0;
-        AddFontMemResourceEx(LockResource(LoadResource(instance, found)),
-                             SizeofResource(instance, found), nullptr, &installed);
-    }
-    return L"Comic Neue";
+// As the program chooses it.
+std::wstring textFamily(HINSTANCE instance) {
+    const std::string_view family = design::fonts::chooseTextFamily(familyInstalled, [instance] {
+        if (HRSRC found = FindResourceW(instance, L"BUNDLED_FONT", MAKEINTRESOURCEW(10))) {
+            DWORD installed = 0;
+            AddFontMemResourceEx(LockResource(LoadResource(instance, found)),
+                                 SizeofResource(instance, found), nullptr, &installed);
+        }
+    });
+    return std::wstring(family.begin(), family.end());
 }
 
 HFONT makeFont(int pixels, const wchar_t* family) {
@@ -149,7 +153,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                         ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
-    const wchar_t* family = textFamily(instance);
+    const std::wstring familyName = textFamily(instance);
+    const wchar_t* family = familyName.c_str();
     const Background background = loadBackground(instance);
 
     WNDCLASSEXW windowClass{};

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/win32/Runtime.h"
 
+#include "design/fonts.h"
 #include "platform/win32/FormWindow.h"
 #include "platform/win32/Text.h"
 
@@ -16,10 +17,10 @@ int CALLBACK noteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found
     return 0;
 }
 
-bool familyInstalled(const wchar_t* family) {
+bool familyInstalled(std::string_view family) {
     LOGFONTW wanted{};
     wanted.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(wanted.lfFaceName, family, LF_FACESIZE);
+    lstrcpynW(wanted.lfFaceName, toWide(family).c_str(), LF_FACESIZE);
     bool found = false;
     EnumFontFamiliesExW(ScreenDC().get(), &wanted, noteFamily, reinterpret_cast<LPARAM>(&found), 0);
     return found;
@@ -61,14 +62,13 @@ Runtime::~Runtime() {
 }
 
 std::wstring Runtime::findTextFamily() {
-    if (familyInstalled(L"Comic Sans MS"))
-        return L"Comic Sans MS";
-    if (HRSRC found = FindResourceW(m_instance, L"COMICNEUE", MAKEINTRESOURCEW(10))) { // RT_RCDATA
-        DWORD installed = 0;
-        AddFontMemResourceEx(LockResource(LoadResource(m_instance, found)),
-                             SizeofResource(m_instance, found), nullptr, &installed);
-    }
-    return L"Comic Neue";
+    return toWide(design::fonts::chooseTextFamily(familyInstalled, [this] {
+        if (HRSRC found = FindResourceW(m_instance, L"COMICNEUE", MAKEINTRESOURCEW(10))) { // RCDATA
+            DWORD installed = 0;
+            AddFontMemResourceEx(LockResource(LoadResource(m_instance, found)),
+                                 SizeofResource(m_instance, found), nullptr, &installed);
+        }
+    }));
 }
 
 Font Runtime::makeFont(int pixels) const {
