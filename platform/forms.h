@@ -167,7 +167,9 @@ public:
 
     // Modeless, with no owner; returns at once. The first show centres the window on the screen's
     // available area (centredOrigin) and gives it the focus; a later one restores it if minimised,
-    // raises it and activates it.
+    // raises it and activates it. Where the compositor places windows itself and no window may
+    // raise itself (Wayland), a window first shown while another of the program's shows is kept
+    // above that one instead.
     virtual void show() = 0;
 
     // A click on the window's own surface (not on a control or a button picture).

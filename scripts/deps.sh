@@ -10,7 +10,7 @@ build_packages=(cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-comic-n
 test_packages=(libgtest-dev locales libbenchmark-dev clang libclang-rt-14-dev clang-format
                xvfb xauth xdotool imagemagick dbus-daemon at-spi2-core python3 python3-gi
                gir1.2-atspi-2.0 desktop-file-utils appstream dpkg-dev lintian file x11-utils
-               binutils-mingw-w64-i686 valgrind devscripts)
+               binutils-mingw-w64-i686 valgrind devscripts weston qt6-wayland)
 
 # The 32-bit Wine runs the 32-bit program; it needs the i386 architecture enabled in dpkg.
 # wixl builds the Windows Installer package; msitools reads it back; osslsigncode signs it and

@@ -87,6 +87,7 @@ void FormWindow::show() {
     if (!m_shown) {
         m_shown = true;
         centreOnScreen();
+        overProgramWindow();
         if (m_firstControl)
             m_firstControl->setFocus();
     }
@@ -95,6 +96,22 @@ void FormWindow::show() {
     QWidget::show();
     raise();
     activateWindow();
+}
+
+// On Wayland the compositor places every window, anywhere it likes, and no window may raise or
+// activate itself: a window shown while another of the program's shows goes over that one, as its
+// transient child, which the compositor keeps above it.
+void FormWindow::overProgramWindow() {
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return;
+    for (QWidget* other : QApplication::topLevelWidgets()) {
+        auto* form = qobject_cast<FormWindow*>(other);
+        if (form && form != this && form->isLive() && form->isVisible()) {
+            winId(); // the native window, which takes the parent before it is mapped
+            windowHandle()->setTransientParent(form->windowHandle());
+            return;
+        }
+    }
 }
 
 void FormWindow::centreOnScreen() {

@@ -50,6 +50,7 @@ private:
     void command(Command command);
     void placeControl(QWidget& control, const design::Placement& place);
     void centreOnScreen();
+    void overProgramWindow();
 
     PictureFile m_background;
     bool m_pressable;
