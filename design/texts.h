@@ -32,6 +32,11 @@ inline constexpr std::string_view refusedCharacter =
 inline constexpr std::string_view tooLong = " The text you entered is too long for the TextBox, "
                                             "which takes at most 50000 characters";
 
+// On standard error, when the Linux program finds no display to show its window on.
+inline constexpr std::string_view noDisplay =
+    "velmora-temperature-converter: no display to show the window on "
+    "(run it on a desktop, or on a virtual display with xvfb-run)";
+
 // What the user is told when the program meets a fault of its own and must end; the reason
 // follows.
 inline constexpr std::string_view internalError =

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "design/texts.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -15,6 +17,27 @@ inline constexpr int backspace = 8;
 // digits that can decide a rounding). A text box lays out its whole line at every change and
 // every blink of the cursor, so an unlimited paste of a log would keep the program busy.
 inline constexpr std::size_t maxLength = 50'000;
+
+// Whether text spells number in decimal digits somewhere, as the message that names the limit
+// must.
+constexpr bool spells(std::string_view text, std::size_t number) {
+    char digits[20] = {};
+    std::size_t length = 0;
+    do {
+        digits[length++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number > 0);
+    std::string_view reversed(digits, length);
+    for (std::size_t at = 0; at + length <= text.size(); ++at) {
+        bool same = true;
+        for (std::size_t i = 0; i < length && same; ++i)
+            same = text[at + i] == reversed[length - 1 - i];
+        if (same)
+            return true;
+    }
+    return false;
+}
+static_assert(spells(design::text::tooLong, maxLength), "the message names another limit");
 
 // The character codes an unsigned decimal number is typed with: the digits, the full stop, and
 // backspace.

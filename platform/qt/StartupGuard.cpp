@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/qt/StartupGuard.h"
 
+#include "design/texts.h"
+
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
@@ -12,9 +14,8 @@ namespace {
 
 void onStartupMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (type == QtFatalMsg) {
-        std::fputs("velmora-temperature-converter: no display to show the window on "
-                   "(run it on a desktop, or on a virtual display with xvfb-run)\n",
-                   stderr);
+        std::fprintf(stderr, "%.*s\n", static_cast<int>(design::text::noDisplay.size()),
+                     design::text::noDisplay.data());
         std::_Exit(1);
     }
     // The window system's own complaints lead up to the fatal message, which the line above sums
