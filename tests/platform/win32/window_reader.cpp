@@ -5,7 +5,9 @@
 //   W <hwnd> <class> <left,top,right,bottom on the screen> <text>
 //   C <hwnd> <parent> <class> <left,top,right,bottom in the top-level's client> <visible> <text>
 // "acc <hwnd>" prints the children of the window's client object as a screen reader reads them,
-// then "END"; "press <hwnd> <child id>" does a child's default action and prints "END <hresult>":
+// then "END"; "press <hwnd> <child id>" does a child's default action and prints "END <hresult>"
+// ("hold <hwnd>" keeps the window's object, as a screen reader does, and "press held <child id>"
+// presses through it, also after the window has gone):
 //   A <child id> <role> <left,top,width,height on the screen> <name>
 // "hit <hwnd> <x> <y>" prints what is at a screen point: "END <child id>", "END object" for a
 // child window's own object, or "END none".
@@ -151,16 +153,22 @@ void printAccessible(const char* handle) {
     std::printf("END\n");
 }
 
-void press(const char* handle, long id) {
+void press(IAccessible* object, long id) {
     HRESULT result = E_FAIL;
-    if (IAccessible* object = clientObject(handle)) {
+    if (object) {
         VARIANT child;
         child.vt = VT_I4;
         child.lVal = id;
         result = object->accDoDefaultAction(child);
-        object->Release();
     }
     std::printf("END %lx\n", static_cast<unsigned long>(result));
+}
+
+void press(const char* handle, long id) {
+    IAccessible* object = clientObject(handle);
+    press(object, id);
+    if (object)
+        object->Release();
 }
 
 void hitTest(const char* handle, long x, long y) {
@@ -342,6 +350,7 @@ int main() {
     char handle[32];
     char text[200];
     char route[16];
+    IAccessible* held = nullptr;
     long id = 0, x = 0, y = 0;
     while (std::fgets(line, sizeof line, stdin)) {
         if (std::string(line).rfind("quit", 0) == 0)
@@ -350,6 +359,13 @@ int main() {
             printAccessible(handle);
         } else if (std::sscanf(line, "hit %31s %ld %ld", handle, &x, &y) == 3) {
             hitTest(handle, x, y);
+        } else if (std::sscanf(line, "hold %31s", handle) == 1) {
+            if (held)
+                held->Release();
+            held = clientObject(handle);
+            std::printf("END %d\n", held ? 1 : 0);
+        } else if (std::sscanf(line, "press held %ld", &id) == 1) {
+            press(held, id);
         } else if (std::sscanf(line, "press %31s %ld", handle, &id) == 2) {
             press(handle, id);
         } else if (std::sscanf(line, "self %31s", handle) == 1) {
@@ -373,6 +389,8 @@ int main() {
         }
         std::fflush(stdout);
     }
+    if (held)
+        held->Release();
     CoUninitialize();
     return 0;
 }
