@@ -34,9 +34,7 @@ fi
 
 testing=OFF
 [[ "${1:-}" == "test" ]] && testing=ON
-cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING="$testing" -DVELMORA_ARTWORK_DIR="$artwork" \
-    >/dev/null
+cmake --preset windows -DBUILD_TESTING="$testing" -DVELMORA_ARTWORK_DIR="$artwork" >/dev/null
 cmake --build build-windows -j "$jobs"
 
 for built in "build-windows/app/Velmora Temperature Converter.exe" \
@@ -56,8 +54,7 @@ if [[ "$testing" == ON ]]; then
         echo "64-bit build of the same sources under 64-bit Wine, in build-windows-x64/"
         ctest --test-dir build-windows -j "$jobs" --output-on-failure -LE wine
         scripts/deps.sh windows64
-        cmake -S . -B build-windows-x64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-            -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DVELMORA_ARTWORK_DIR="$artwork" >/dev/null
+        cmake --preset windows-x64 -DVELMORA_ARTWORK_DIR="$artwork" >/dev/null
         cmake --build build-windows-x64 -j "$jobs"
         ctest --test-dir build-windows-x64 -j "$jobs" --output-on-failure -L wine
     fi
