@@ -14,6 +14,8 @@
 #include <QPainter>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyleHints>
+#include <QTimer>
 #include <QWindow>
 
 namespace platform::qt {
@@ -84,12 +86,23 @@ platform::Picture& FormWindow::addPicture(const PictureProperties& properties) {
 }
 
 void FormWindow::show() {
+    if (m_mapping)
+        return; // it shows in a moment
     if (!m_shown) {
         m_shown = true;
         centreOnScreen();
         overProgramWindow();
         if (m_firstControl)
             m_firstControl->setFocus();
+        if (const int wait = untilDoubleClickIsOver(); wait > 0) {
+            m_mapping = true;
+            QTimer::singleShot(wait, this, [this] {
+                m_mapping = false;
+                if (isLive())
+                    show();
+            });
+            return;
+        }
     }
     // A minimised window stays minimised on show() under some window managers.
     setWindowState(windowState() & ~Qt::WindowMinimized);
@@ -98,11 +111,19 @@ void FormWindow::show() {
     activateWindow();
 }
 
+namespace {
+
+bool compositorPlaces() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+} // namespace
+
 // On Wayland the compositor places every window, anywhere it likes, and no window may raise or
 // activate itself: a window shown while another of the program's shows goes over that one, as its
 // transient child, which the compositor keeps above it.
 void FormWindow::overProgramWindow() {
-    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+    if (!compositorPlaces())
         return;
     for (QWidget* other : QApplication::topLevelWidgets()) {
         auto* form = qobject_cast<FormWindow*>(other);
@@ -112,6 +133,22 @@ void FormWindow::overProgramWindow() {
             return;
         }
     }
+}
+
+// Nor can a window there open under the pointer or take the focus back: the rest of a
+// double-click that opened it would land on the window beneath and take the focus from it. So it
+// first shows once a double-click of the last press on the program's windows is over; newly
+// mapped, the compositor gives it the focus.
+int FormWindow::untilDoubleClickIsOver() const {
+    if (!compositorPlaces())
+        return 0;
+    qint64 since = -1;
+    for (QWidget* other : QApplication::topLevelWidgets())
+        if (auto* form = qobject_cast<FormWindow*>(other); form && form->m_lastPress.isValid())
+            if (since < 0 || form->m_lastPress.elapsed() < since)
+                since = form->m_lastPress.elapsed();
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    return since >= 0 && since < interval ? interval - static_cast<int>(since) : 0;
 }
 
 void FormWindow::centreOnScreen() {
@@ -147,6 +184,7 @@ void FormWindow::paintEvent(QPaintEvent*) {
 void FormWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
+    notePress();
     m_gesture = Gesture::Pressed;
     m_pressWindowPos = pos();
     m_press = pressOf(*event);

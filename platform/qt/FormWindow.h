@@ -4,6 +4,7 @@
 #include "platform/forms.h"
 #include "platform/qt/PictureFile.h"
 
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QPoint>
 #include <QWidget>
@@ -33,6 +34,8 @@ public:
     bool isLive() const { return !m_unloaded; }
 
     bool isPressable() const { return m_pressable; }
+    // A press of the mouse on the window or one of its pictures.
+    void notePress() { m_lastPress.start(); }
     // A screen reader's press.
     void press();
 
@@ -51,6 +54,7 @@ private:
     void placeControl(QWidget& control, const design::Placement& place);
     void centreOnScreen();
     void overProgramWindow();
+    int untilDoubleClickIsOver() const;
 
     PictureFile m_background;
     bool m_pressable;
@@ -58,6 +62,8 @@ private:
     // control, beneath which the pictures go.
     QWidget* m_firstControl = nullptr;
     bool m_shown = false;
+    bool m_mapping = false;    // the first show waits for a double-click to be over
+    QElapsedTimer m_lastPress; // of the mouse, on the window or one of its pictures
     bool m_unloaded = false;
     Gesture m_gesture = Gesture::None;
     QPoint m_pressWindowPos;

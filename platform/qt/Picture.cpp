@@ -41,6 +41,7 @@ void Picture::paintEvent(QPaintEvent*) {
 void Picture::mousePressEvent(QMouseEvent* event) {
     m_pressed = event->button() == Qt::LeftButton;
     m_press = pressOf(*event);
+    m_window.notePress();
 }
 
 // A press that turns into a drag is no click, wherever it is released.
