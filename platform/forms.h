@@ -169,7 +169,8 @@ public:
     // available area (centredOrigin) and gives it the focus; a later one restores it if minimised,
     // raises it and activates it. Where the compositor places windows itself and no window may
     // raise itself (Wayland), a window first shown while another of the program's shows is kept
-    // above that one instead.
+    // above that one instead, and its first show waits until a double-click of the last press on
+    // the program's windows is over, so that the rest of it cannot take the focus from it.
     virtual void show() = 0;
 
     // A click on the window's own surface (not on a control or a button picture).
