@@ -15,11 +15,22 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace platform::qt {
 
 namespace {
+
+// A screen reader waits for the answer to its call: a message box that the program asks for
+// meanwhile waits until the call is over.
+template <class Call> void answer(const QWidget& widget, Call&& call) {
+    auto* form = qobject_cast<FormWindow*>(widget.window());
+    if (!form)
+        return std::forward<Call>(call)();
+    const Runtime::Answering answering(form->runtime());
+    std::forward<Call>(call)();
+}
 
 class PictureAccessible : public QAccessibleWidget {
 public:
@@ -32,7 +43,7 @@ public:
     }
     void doAction(const QString& actionName) override {
         if (actionName == pressAction())
-            picture()->press();
+            answer(*picture(), [this] { picture()->press(); });
     }
     // Only the part that shows: the banners overhang the window.
     QRect rect() const override {
@@ -134,7 +145,7 @@ public:
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& actionName) override {
         if (actionName == pressAction() && isValid())
-            m_combo->pick(m_row);
+            answer(*m_combo, [this] { m_combo->pick(m_row); });
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
@@ -191,7 +202,7 @@ public:
     }
     void doAction(const QString& actionName) override {
         if (actionName == pressAction())
-            formWindow()->press();
+            answer(*formWindow(), [this] { formWindow()->press(); });
     }
 
 private:
@@ -316,8 +327,8 @@ public:
         if (box()->isReadOnly() || startOffset < 0 || endOffset < startOffset ||
             endOffset > characterCount())
             return;
-        if (auto* ours = qobject_cast<TextBox*>(box()))
-            return ours->replaceFromOutside(startOffset, endOffset, text); // judged as a paste
+        if (auto* ours = qobject_cast<TextBox*>(box())) // judged as a paste
+            return answer(*ours, [&] { ours->replaceFromOutside(startOffset, endOffset, text); });
         box()->setSelection(startOffset, endOffset - startOffset);
         box()->insert(text);
     }

@@ -45,10 +45,7 @@ ComboBox::ComboBox(const ComboBoxProperties& properties, FormWindow& window)
     setPalette(colours);
     // activated() comes only from a pick in the list, by mouse, keys or wheel, after the field
     // shows the entry.
-    connect(this, &QComboBox::activated, this, [this, &window] {
-        if (window.isLive() && onPick)
-            onPick();
-    });
+    connect(this, &QComboBox::activated, this, [this, &window] { window.deliver(onPick); });
 }
 
 std::string ComboBox::text() const {

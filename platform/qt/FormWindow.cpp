@@ -20,8 +20,9 @@
 
 namespace platform::qt {
 
-FormWindow::FormWindow(const WindowProperties& properties, const QIcon& icon)
+FormWindow::FormWindow(Runtime& runtime, const WindowProperties& properties, const QIcon& icon)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
+    , m_runtime(runtime)
     , m_background(QString::fromLatin1(resources::picture::pathOf(properties.background).text))
     , m_pressable(properties.pressable) {
     setObjectName(toQString(properties.title));
@@ -50,8 +51,7 @@ void FormWindow::addShortcut(const QKeySequence& keys, Command command) {
 }
 
 void FormWindow::command(Command command) {
-    if (isLive() && onCommand)
-        onCommand(command);
+    deliver(onCommand, command);
 }
 
 void FormWindow::placeControl(QWidget& control, const design::Placement& place) {
@@ -170,8 +170,8 @@ void FormWindow::unload() {
 }
 
 void FormWindow::press() {
-    if (isLive() && m_pressable && onClick)
-        onClick({});
+    if (m_pressable)
+        deliver(onClick, Click{});
 }
 
 void FormWindow::paintEvent(QPaintEvent*) {
@@ -214,9 +214,8 @@ void FormWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     const Gesture gesture = std::exchange(m_gesture, Gesture::None);
-    if (gesture == Gesture::Pressed && rect().contains(event->position().toPoint()) && isLive() &&
-        onClick)
-        onClick({m_press});
+    if (gesture == Gesture::Pressed && rect().contains(event->position().toPoint()))
+        deliver(onClick, Click{m_press});
 }
 
 // The window system's close (the window manager's, or a close() of Qt's own) is a command to the

@@ -3,6 +3,7 @@
 
 #include "platform/forms.h"
 #include "platform/qt/PictureFile.h"
+#include "platform/qt/Runtime.h"
 
 #include <QElapsedTimer>
 #include <QIcon>
@@ -20,7 +21,7 @@ class FormWindow : public QWidget, public platform::Window {
 public:
     // icon: the program's, one for every window, so that the window system's copies of it are
     // made once rather than for each window loaded.
-    FormWindow(const WindowProperties& properties, const QIcon& icon);
+    FormWindow(Runtime& runtime, const WindowProperties& properties, const QIcon& icon);
 
     platform::TextBox& addTextBox(const TextBoxProperties& properties) override;
     platform::ComboBox& addComboBox(const ComboBoxProperties& properties) override;
@@ -32,6 +33,14 @@ public:
     void unload();
     // Whether its events may still reach the program.
     bool isLive() const { return !m_unloaded; }
+    // Hands an event to a handler of the program, if set, while the window is live: the one way
+    // in from Qt, through the runtime's guard.
+    template <class... Parameters, class... Arguments>
+    void deliver(const std::function<void(Parameters...)>& handler, Arguments&&... arguments) {
+        if (isLive() && handler)
+            m_runtime.guard()([&] { handler(std::forward<Arguments>(arguments)...); });
+    }
+    Runtime& runtime() const { return m_runtime; }
 
     bool isPressable() const { return m_pressable; }
     // A press of the mouse on the window or one of its pictures.
@@ -56,6 +65,7 @@ private:
     void overProgramWindow();
     int untilDoubleClickIsOver() const;
 
+    Runtime& m_runtime;
     PictureFile m_background;
     bool m_pressable;
     // The first control in tab order: it has the focus at the first show, and it is the lowest

@@ -27,8 +27,8 @@ void Picture::press() {
 }
 
 void Picture::click(const Click& click) {
-    if (m_button && m_window.isLive() && onClick)
-        onClick(click);
+    if (m_button)
+        m_window.deliver(onClick, click);
 }
 
 void Picture::paintEvent(QPaintEvent*) {

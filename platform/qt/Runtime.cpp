@@ -76,7 +76,7 @@ Runtime::~Runtime() {
 }
 
 Window& Runtime::load(const WindowProperties& properties) {
-    return *m_windows.emplace_back(std::make_unique<FormWindow>(properties, m_icon));
+    return *m_windows.emplace_back(std::make_unique<FormWindow>(*this, properties, m_icon));
 }
 
 void Runtime::unload(Window& window) {
@@ -94,8 +94,25 @@ void Runtime::unload(Window& window) {
 }
 
 void Runtime::messageBox(Window& owner, std::string_view text, std::string_view title) {
-    QMessageBox box(QMessageBox::Information, toQString(title), toQString(text), QMessageBox::Ok,
-                    static_cast<FormWindow*>(&owner));
+    // A fault is ending the loop: once it is over, the program tells of that alone.
+    if (m_running && m_guard.tripped())
+        return;
+    Box box{static_cast<FormWindow*>(&owner), toQString(text), toQString(title)};
+    if (!m_showing && m_answering == 0)
+        return showBox(box);
+    const auto same = [&box](const Box& other) {
+        return other.text == box.text;
+    };
+    if ((m_showing && same(*m_showing)) || std::any_of(m_waiting.begin(), m_waiting.end(), same))
+        return;
+    m_waiting.push_back(std::move(box));
+    QMetaObject::invokeMethod(
+        &m_queue, [this] { showWaitingBoxes(); }, Qt::QueuedConnection);
+}
+
+void Runtime::showBox(const Box& shown) {
+    QMessageBox box(QMessageBox::Information, shown.title, shown.text, QMessageBox::Ok,
+                    shown.owner);
     box.setTextFormat(Qt::PlainText);
     RepeatEater repeats;
     for (QWidget* widget : box.findChildren<QWidget*>())
@@ -104,11 +121,33 @@ void Runtime::messageBox(Window& owner, std::string_view text, std::string_view 
     // Not every platform gives the activation back when a modal box goes (the offscreen one does
     // not), so the user goes on where they were only if the box hands it back itself.
     const QPointer<QWidget> focus = QApplication::focusWidget();
+    m_showing = &shown;
     box.exec();
+    m_showing = nullptr;
     if (focus) {
         focus->activateWindow();
         focus->setFocus(Qt::ActiveWindowFocusReason);
     }
+    if (!m_waiting.empty())
+        QMetaObject::invokeMethod(
+            &m_queue, [this] { showWaitingBoxes(); }, Qt::QueuedConnection);
+}
+
+// One waiting box at a time: the next is shown from the loop once this one has been closed.
+void Runtime::showWaitingBoxes() {
+    if (m_showing || m_waiting.empty())
+        return; // the box showing calls again when it is closed
+    if (m_answering > 0) {
+        QMetaObject::invokeMethod(
+            &m_queue, [this] { showWaitingBoxes(); }, Qt::QueuedConnection);
+        return;
+    }
+    const Box next = std::move(m_waiting.front());
+    m_waiting.pop_front();
+    if (next.owner && next.owner->isLive())
+        showBox(next);
+    else if (!m_waiting.empty())
+        showWaitingBoxes();
 }
 
 DoubleClick Runtime::doubleClick() const {
@@ -118,9 +157,16 @@ DoubleClick Runtime::doubleClick() const {
 }
 
 int Runtime::run() {
-    if (m_quit)
-        return 0;
-    return QApplication::exec();
+    int status = 0;
+    if (!m_quit && !m_guard.tripped()) {
+        m_running = true;
+        status = QApplication::exec();
+        m_running = false;
+    }
+    if (m_guard.tripped())
+        m_waiting.clear(); // what they would say no longer matters
+    m_guard.rethrow();
+    return status;
 }
 
 void Runtime::quit() {

@@ -2,9 +2,12 @@
 #pragma once
 
 #include "platform/forms.h"
+#include "platform/qt/Guard.h"
 
 #include <QIcon>
 #include <QPointer>
+#include <QString>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -32,7 +35,32 @@ public:
     int run() override;
     void quit() override;
 
+    Guard& guard() { return m_guard; }
+
+    // While one lives, the program is answering another program (a screen reader's call), which
+    // waits for the answer: a message box asked for meanwhile waits instead.
+    class Answering {
+    public:
+        explicit Answering(Runtime& runtime)
+            : m_runtime(runtime) {
+            ++m_runtime.m_answering;
+        }
+        ~Answering() { --m_runtime.m_answering; }
+        Answering(const Answering&) = delete;
+        Answering& operator=(const Answering&) = delete;
+
+    private:
+        Runtime& m_runtime;
+    };
+
 private:
+    struct Box {
+        QPointer<FormWindow> owner;
+        QString text, title;
+    };
+    void showBox(const Box& box);
+    void showWaitingBoxes();
+
     // Qt keeps the argument count and list for the application's life.
     int m_argumentCount = 1;
     char* m_arguments[2];
@@ -41,6 +69,12 @@ private:
     std::vector<std::unique_ptr<FormWindow>> m_windows;
     std::vector<QPointer<FormWindow>> m_unloaded; // waiting for their deferred delete
     bool m_quit = false;
+    bool m_running = false; // run() is in Qt's loop
+    Guard m_guard;
+    const Box* m_showing = nullptr;
+    std::deque<Box> m_waiting; // boxes asked for while one showed or another program waited
+    int m_answering = 0;
+    QObject m_queue; // carries the calls that show waiting boxes; they go with the runtime
 };
 
 } // namespace platform::qt

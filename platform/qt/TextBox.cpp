@@ -75,10 +75,7 @@ TextBox::TextBox(const TextBoxProperties& properties, FormWindow& window)
     setMaxLength(properties.maxLength > 0 && properties.maxLength < std::numeric_limits<int>::max()
                      ? static_cast<int>(properties.maxLength + 1)
                      : std::numeric_limits<int>::max());
-    connect(this, &QLineEdit::textChanged, this, [this] {
-        if (m_window.isLive() && onChange)
-            onChange();
-    });
+    connect(this, &QLineEdit::textChanged, this, [this] { m_window.deliver(onChange); });
     if (properties.readOnly)
         return;
     // An input method's commit reports the new cursor before the validator sees the new text,
@@ -145,8 +142,7 @@ void TextBox::keyPressEvent(QKeyEvent* event) {
         return QLineEdit::keyPressEvent(event);
     }
     KeyPress key{event->text().front().unicode(), event->isAutoRepeat()};
-    if (m_window.isLive())
-        onKeyPress(key);
+    m_window.deliver(onKeyPress, key);
     if (key.code == 0)
         return event->accept(); // dropped, and with it any editing command it stood for
     m_applying = true;
@@ -229,7 +225,7 @@ void TextBox::offer(const QString& before, int from, int replaced, const QString
                 setSelection(from, replaced);
             else if (QLineEdit::text() == before)
                 setCursorPosition(from);
-            onInsert(toStd(inserted));
+            m_window.deliver(onInsert, toStd(inserted));
             // A text cut to the limit came from a far longer one, whose copies are freed by now.
             if (inserted.size() >= maxLength())
                 returnFreedMemory();

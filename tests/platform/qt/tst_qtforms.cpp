@@ -22,6 +22,7 @@
 #include <QTest>
 #include <array>
 #include <optional>
+#include <stdexcept>
 
 namespace {
 
@@ -100,6 +101,9 @@ private slots:
     void oversizedWindowStaysOnTheScreen();
     void unloadFromItsOwnHandler();
     void messageBoxIsRealAndIgnoresAHeldKey();
+    void messageBoxesNeverNest_data();
+    void messageBoxesNeverNest();
+    void aFaultEndsTheLoop();
 
     void programGeometryAndTabOrder();
 
@@ -542,6 +546,70 @@ void tst_QtForms::messageBoxIsRealAndIgnoresAHeldKey() {
     QVERIFY(stayedOpen);
     QVERIFY(!QApplication::activeModalWidget());
     QTRY_VERIFY(input.hasFocus());
+}
+
+void tst_QtForms::messageBoxesNeverNest_data() {
+    QTest::addColumn<bool>("screenReader"); // asked for in a screen reader's press; else in a box
+    QTest::newRow("while a box shows") << false;
+    QTest::newRow("while a screen reader waits") << true;
+}
+
+// A box asked for while one shows, or while a screen reader waits for the program's answer, comes
+// once that is over, and once however often it was asked for.
+void tst_QtForms::messageBoxesNeverNest() {
+    QFETCH(bool, screenReader);
+    FormWindow& window = makeWindow();
+    auto& picture = static_cast<platform::qt::Picture&>(window.addPicture(
+        {.place = picturePlace, .picture = design::pictures::closeButton, .button = true}));
+    QStringList showing; // the box that showed as the handler went on
+    picture.onClick = [&](const platform::Click&) {
+        m_runtime->messageBox(window, "inner", "");
+        m_runtime->messageBox(window, "inner", "");
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        showing << (box ? box->text() : QStringLiteral("none"));
+    };
+    window.show();
+    const ModalCloser closer;
+    if (screenReader) {
+        QAccessible::queryAccessibleInterface(&picture)->actionInterface()->doAction(
+            QAccessibleActionInterface::pressAction());
+    } else {
+        QTimer::singleShot(0, &picture, [&picture] { picture.press(); });
+        m_runtime->messageBox(window, "outer", "");
+    }
+    QCOMPARE(showing, QStringList{screenReader ? "none" : "outer"});
+    QTRY_COMPARE(closer.count(), screenReader ? 1 : 2);
+    QCOMPARE(closer.seen().back().text, QStringLiteral("inner"));
+    QTest::qWait(20);
+    QCOMPARE(closer.count(), screenReader ? 1 : 2);
+}
+
+// A fault that leaves a handler ends the loop at once, reaches no other handler, and comes out of
+// run() rather than through Qt.
+void tst_QtForms::aFaultEndsTheLoop() {
+    FormWindow& window = makeWindow();
+    auto& picture = static_cast<platform::qt::Picture&>(window.addPicture(
+        {.place = picturePlace, .picture = design::pictures::closeButton, .button = true}));
+    picture.onClick = [](const platform::Click&) {
+        throw std::runtime_error("fault");
+    };
+    QList<platform::Command> heard;
+    window.onCommand = [&heard](platform::Command command) {
+        heard << command;
+    };
+    window.show();
+    QTimer::singleShot(0, &picture, [&] {
+        picture.press();
+        window.close(); // the window system's close, a command
+    });
+    bool hung = false;
+    QTimer::singleShot(5000, &window, [&hung] {
+        hung = true;
+        QCoreApplication::exit();
+    });
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, m_runtime->run());
+    QVERIFY(!hung);
+    QVERIFY(heard.isEmpty());
 }
 
 void tst_QtForms::programGeometryAndTabOrder() {
