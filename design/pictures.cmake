@@ -3,8 +3,12 @@
 #   VELMORA_PICTURES    background;title-banner;...
 #   VELMORA_ICON_SIZES  16;24;...
 #   VELMORA_WINDOW_ICON_SIZES  16;24;...
+# Run as a script (cmake -P design/pictures.cmake) it prints the first two, for shell scripts:
+#   background;title-banner;... 16;24;...
 set(_velmora_pictures_h "${CMAKE_CURRENT_LIST_DIR}/pictures.h")
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${_velmora_pictures_h}")
+if(NOT CMAKE_SCRIPT_MODE_FILE)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${_velmora_pictures_h}")
+endif()
 file(READ "${_velmora_pictures_h}" _velmora_text)
 
 set(VELMORA_PICTURES "")
@@ -36,3 +40,7 @@ foreach(_velmora_list IN ITEMS iconSizes windowIconSizes)
         set(VELMORA_WINDOW_ICON_SIZES ${_velmora_sizes})
     endif()
 endforeach()
+
+if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E echo "${VELMORA_PICTURES} ${VELMORA_ICON_SIZES}")
+endif()

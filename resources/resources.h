@@ -10,8 +10,8 @@
 // Pictures, icon and font of the program, all embedded in the binary by the build.
 namespace resources {
 
-// "Comic Sans MS" where the system has it, otherwise Comic Neue: the installed one where there
-// is one, else the bundled copy, registered on first use.
+// The family of the text, as design/fonts.h chooses it; the bundled copy is registered when it is
+// the one chosen.
 QString textFontFamily();
 
 // The icon of the program's windows, in design::pictures::windowIconSizes: the sizes a window
@@ -37,18 +37,6 @@ namespace picture {
 constexpr Path pathOf(const design::pictures::Picture& picture) {
     return resourcePath("pictures", picture.name, ".pixels");
 }
-namespace path {
-inline constexpr Path background = pathOf(design::pictures::background);
-inline constexpr Path titleBanner = pathOf(design::pictures::titleBanner);
-inline constexpr Path closeButton = pathOf(design::pictures::closeButton);
-inline constexpr Path aboutBanner = pathOf(design::pictures::aboutBanner);
-inline constexpr Path aboutCard = pathOf(design::pictures::aboutCard);
-} // namespace path
-inline constexpr const char* background = path::background.text;
-inline constexpr const char* titleBanner = path::titleBanner.text;
-inline constexpr const char* closeButton = path::closeButton.text;
-inline constexpr const char* aboutBanner = path::aboutBanner.text;
-inline constexpr const char* aboutCard = path::aboutCard.text;
 } // namespace picture
 
 // The bundled font, Comic Neue Regular, as shipped by Debian's fonts-comic-neue.

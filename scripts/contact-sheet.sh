@@ -8,10 +8,9 @@ artwork=${1:-build/resources/artwork}
 out=${2:-docs/artwork.png}
 [[ -d $artwork/pictures ]] || { echo "No artwork in $artwork: build first (scripts/test.sh or cmake --build build)" >&2; exit 1; }
 
-# The names and sizes live in design/pictures.h (the build reads them the same way).
-pictures=$(sed -n 's/^inline constexpr Picture [A-Za-z]*{"\([a-z0-9-]*\)".*/\1/p' design/pictures.h)
-sizes=$(sed -n 's/.* iconSizes{\([0-9, ]*\)}.*/\1/p' design/pictures.h | tr -d ,)
-[[ -n $pictures && -n $sizes ]] || { echo "Cannot read design/pictures.h" >&2; exit 1; }
+# The names and sizes live in design/pictures.h, read as the build reads them.
+read -r pictures sizes < <(cmake -P design/pictures.cmake)
+pictures=${pictures//;/ } sizes=${sizes//;/ }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

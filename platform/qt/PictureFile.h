@@ -3,7 +3,6 @@
 
 #include <QImage>
 #include <QPixmap>
-#include <QSize>
 #include <QString>
 #include <optional>
 
@@ -23,7 +22,6 @@ public:
     explicit PictureFile(const QString& path);
 
     bool isNull() const { return m_base.isNull(); }
-    QSize size() const { return m_base.size(); } // in device-independent pixels
 
     // The pixmap that suits a screen of the given density, with its device pixel ratio set.
     const QPixmap& forRatio(qreal devicePixelRatio) const;

@@ -4,6 +4,7 @@
 #include "platform/qt/FormWindow.h"
 #include "platform/qt/Text.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -111,7 +112,29 @@ std::size_t TextBox::selectedLength() const {
 
 void TextBox::insert(std::string_view text) {
     m_applying = true;
+    endUndoStep();
     QLineEdit::insert(toQString(text));
+    endUndoStep();
+    m_applying = false;
+}
+
+// Qt's edit makes one undo step of insertions in a row, where a paste is one of its own, as the
+// handler's insertion is; a move of the cursor ends a step. A screen reader hears nothing of the
+// move away and back.
+void TextBox::endUndoStep() {
+    if (hasSelectedText() || QLineEdit::text().isEmpty())
+        return; // replacing a selection starts a step anyway
+    const auto told = QAccessible::installUpdateHandler([](QAccessibleEvent*) {});
+    const int at = cursorPosition();
+    setCursorPosition(at > 0 ? at - 1 : at + 1);
+    setCursorPosition(at);
+    QAccessible::installUpdateHandler(told);
+}
+
+// Undo and redo bring back texts the box held: changes, never insertions to judge.
+void TextBox::restore(void (QLineEdit::*step)()) {
+    m_applying = true;
+    (this->*step)();
     m_applying = false;
 }
 
@@ -139,6 +162,10 @@ void TextBox::keyPressEvent(QKeyEvent* event) {
     if (!onKeyPress || isReadOnly() || !typesCharacter(*event) || event->text().size() != 1) {
         if (onInsert && !isReadOnly() && event->matches(QKeySequence::Paste))
             return pasteFrom(QClipboard::Clipboard); // Shift+Insert, which types nothing
+        if (!isReadOnly() && event->matches(QKeySequence::Undo))
+            return restore(&QLineEdit::undo);
+        if (!isReadOnly() && event->matches(QKeySequence::Redo))
+            return restore(&QLineEdit::redo);
         return QLineEdit::keyPressEvent(event);
     }
     KeyPress key{event->text().front().unicode(), event->isAutoRepeat()};
@@ -162,9 +189,15 @@ void TextBox::keyPressEvent(QKeyEvent* event) {
 void TextBox::contextMenuEvent(QContextMenuEvent* event) {
     QMenu* menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    if (auto* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste")); paste && onInsert) {
-        disconnect(paste, &QAction::triggered, this, &QLineEdit::paste);
-        connect(paste, &QAction::triggered, this, [this] { pasteFrom(QClipboard::Clipboard); });
+    // Qt 6.4 connects the menu's commands to the box's slots by name.
+    for (QAction* action : menu->actions()) {
+        if (onInsert && disconnect(action, SIGNAL(triggered()), this, SLOT(paste())))
+            connect(action, &QAction::triggered, this,
+                    [this] { pasteFrom(QClipboard::Clipboard); });
+        if (disconnect(action, SIGNAL(triggered()), this, SLOT(undo())))
+            connect(action, &QAction::triggered, this, [this] { restore(&QLineEdit::undo); });
+        if (disconnect(action, SIGNAL(triggered()), this, SLOT(redo())))
+            connect(action, &QAction::triggered, this, [this] { restore(&QLineEdit::redo); });
     }
     if (onKeyPress) {
         for (QAction* action : menu->actions()) {

@@ -19,7 +19,7 @@ class FormWindow;
 // insertion (paste by any command, drop, input method, a screen reader's edit) to onInsert
 // instead of applying it: a validator sees each change as Qt makes it, refuses the ones that
 // insert text, and passes the inserted text on once the edit is back to what it held. The edit's
-// own undo history is kept.
+// own undo history is kept; its undo and redo bring back texts it held, which are not judged.
 class TextBox : public QLineEdit, public platform::TextBox {
     Q_OBJECT
 public:
@@ -57,6 +57,8 @@ private:
     // selected: the edit never holds it, so a screen reader hears only what the handler keeps.
     void offer(const QString& before, int from, int replaced, const QString& inserted);
     void pasteFrom(QClipboard::Mode mode);
+    void endUndoStep();
+    void restore(void (QLineEdit::*step)());
 
     FormWindow& m_window;
     bool m_applying = false; // a change that needs no judging is being made

@@ -65,22 +65,22 @@ void TestResources::pictures_data() {
 
     // Only the background has transparent (rounded) corners.
     const struct {
-        const char* path;
+        const design::pictures::Picture& picture;
         QSize size;
         bool alpha;
     } pictures[] = {
-        {resources::picture::background, {704, 304}, true},
-        {resources::picture::titleBanner, {744, 67}, false},
-        {resources::picture::closeButton, {22, 18}, false},
-        {resources::picture::aboutBanner, {704, 67}, false},
-        {resources::picture::aboutCard, {541, 332}, false},
+        {design::pictures::background, {704, 304}, true},
+        {design::pictures::titleBanner, {744, 67}, false},
+        {design::pictures::closeButton, {22, 18}, false},
+        {design::pictures::aboutBanner, {704, 67}, false},
+        {design::pictures::aboutCard, {541, 332}, false},
     };
     QCOMPARE(std::size(pictures), design::pictures::all.size());
     for (const auto& picture : pictures) {
-        const QString path = QString::fromLatin1(picture.path);
+        const QString path = QString::fromLatin1(resources::picture::pathOf(picture.picture).text);
         QString twice = path;
         twice.replace(QStringLiteral(".pixels"), QStringLiteral("@2x.png"));
-        QTest::newRow(picture.path) << path << picture.size << picture.alpha;
+        QTest::newRow(qPrintable(path)) << path << picture.size << picture.alpha;
         QTest::newRow(qPrintable(twice)) << twice << picture.size * 2 << picture.alpha;
     }
     for (const int size : design::pictures::windowIconSizes) {
@@ -146,7 +146,8 @@ void TestResources::rawPictureRefusesDamagedBytes_data() {
 void TestResources::rawPictureRefusesDamagedBytes() {
     QFETCH(int, offset);
     QFETCH(int, value);
-    const QResource resource(QString::fromLatin1(resources::picture::closeButton)); // 22 x 18
+    const QResource resource(QString::fromLatin1(
+        resources::picture::pathOf(design::pictures::closeButton).text)); // 22 x 18
     QByteArray bytes(reinterpret_cast<const char*>(resource.data()), resource.size());
     QVERIFY(!resources::rawpicture::wrap(reinterpret_cast<const uchar*>(bytes.constData()),
                                          bytes.size())
@@ -163,7 +164,9 @@ void TestResources::rawPictureRefusesDamagedBytes() {
 void TestResources::backgroundIsTransparentOnlyInCorners_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("scale");
-    QTest::newRow("1x") << QString::fromLatin1(resources::picture::background) << 1;
+    QTest::newRow("1x") << QString::fromLatin1(
+                               resources::picture::pathOf(design::pictures::background).text)
+                        << 1;
     QTest::newRow("2x") << QStringLiteral(":/pictures/background@2x.png") << 2;
 }
 
@@ -214,8 +217,10 @@ void TestResources::captionsAreCentredOnTheirRows() {
     QFETCH(int, top);
     QFETCH(int, height);
     QFETCH(int, rightLimit);
-    const QImage image = rawPicture(QString::fromLatin1(resources::picture::background))
-                             .convertToFormat(QImage::Format_ARGB32);
+    const QImage image =
+        rawPicture(
+            QString::fromLatin1(resources::picture::pathOf(design::pictures::background).text))
+            .convertToFormat(QImage::Format_ARGB32);
 
     QRect lettering;
     for (int y = top; y < top + height; ++y) {

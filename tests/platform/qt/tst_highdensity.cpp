@@ -97,11 +97,13 @@ void tst_HighDensity::picturesSuitTheDensity_data() {
     QTest::addColumn<QPoint>("position"); // where the window places it
     QTest::addColumn<QRect>("area");      // a part of the window where nothing covers it
 
-    const auto row = [](const char* name, bool about, const char* picture, QPoint position,
-                        QRect area) {
-        QTest::newRow(name) << about << QString::fromLatin1(picture) << position << area;
+    const auto row = [](const char* name, bool about, const design::pictures::Picture& picture,
+                        QPoint position, QRect area) {
+        QTest::newRow(name) << about
+                            << QString::fromLatin1(resources::picture::pathOf(picture).text)
+                            << position << area;
     };
-    using namespace resources::picture;
+    using namespace design::pictures;
     row("main background beside the captions", false, background, {0, 0}, {0, 70, 260, 150});
     row("title banner", false, titleBanner, {-88, 0}, {0, 0, 540, 67});
     row("close picture", false, closeButton, {552, 0}, {552, 0, 20, 18});

@@ -63,6 +63,14 @@ constexpr design::Placement comboPlace{"Combo", 1800, 150, 1455, 390};
 constexpr design::Placement picturePlace{"Picture", 150, 900, 60, 45}; // 4 x 3 px
 constexpr std::array<std::string_view, 2> entries{"Celsius", "Kelvin"};
 
+// The box's context menu, opened as the keyboard's menu key opens it.
+QMenu* contextMenu(QLineEdit& box) {
+    QContextMenuEvent open(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                           box.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&box, &open);
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
 // What the handlers of a box saw.
 struct Seen {
     QList<int> codes;          // typed, in order; a repeat as its negative
@@ -85,7 +93,8 @@ private slots:
     void insertions_data();
     void insertions();
     void burstOfPastesLosesNothing();
-    void handledInsertionKeepsUndo();
+    void undoAndRedo_data();
+    void undoAndRedo();
     void contextMenuListsNoShortcutHints();
     void boxesTakeLongTextsAndOutputsRefuseEdits();
     void tipAndMark();
@@ -234,6 +243,12 @@ void tst_QtForms::insertions_data() {
     QTest::newRow("screen reader's insertion") << "screen reader"
                                                << "7z"
                                                << "7z" << 1 << 0 << "576";
+    QTest::newRow("screen reader's set") << "screen reader set"
+                                         << "7z"
+                                         << "7z" << 0 << 2 << "7";
+    QTest::newRow("screen reader's set to nothing") << "screen reader set"
+                                                    << ""
+                                                    << "" << 0 << 2 << "";
     // The box takes at most 6; Qt cuts a longer text one past that, cheaply.
     QTest::newRow("a huge paste comes cut") << "paste" << QString(10'000'000, QLatin1Char('7'))
                                             << QString(5, QLatin1Char('7')) << 1 << 0 << "56";
@@ -281,7 +296,10 @@ void tst_QtForms::insertions() {
     } else {
         QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&input);
         QVERIFY(face && face->editableTextInterface());
-        face->editableTextInterface()->insertText(1, text);
+        if (how.endsWith(QLatin1String("set")))
+            face->setText(QAccessible::Value, text);
+        else
+            face->editableTextInterface()->insertText(1, text);
     }
     QCOMPARE(input.QLineEdit::text(), QStringLiteral("56")); // the handler comes later
     QTRY_COMPARE(m_seen.inserted, QStringList{handed});
@@ -305,18 +323,39 @@ void tst_QtForms::burstOfPastesLosesNothing() {
     QCOMPARE(input.QLineEdit::text(), QStringLiteral("5126"));
 }
 
-// What the handler puts in is one step of the box's own history, after what went before.
-void tst_QtForms::handledInsertionKeepsUndo() {
+void tst_QtForms::undoAndRedo_data() {
+    QTest::addColumn<QStringList>("steps"); // typed text, or a command of the context menu
+    QTest::newRow("a backspace undone") << QStringList{"123", "\b", "&Undo"};
+    QTest::newRow("typing undone and redone") << QStringList{"123", "&Undo", "&Redo"};
+    QTest::newRow("a paste is a step of its own")
+        << QStringList{"12", "&Paste", "&Undo", "&Undo", "&Redo", "&Redo"};
+}
+
+// Undo and redo bring back the box's own texts, step by step as a plain edit does after the same
+// accepted edits: changes, never insertions.
+void tst_QtForms::undoAndRedo() {
+    QFETCH(QStringList, steps);
     auto& input = makeInput(makeWindow());
-    QTest::keyClicks(&input, "45");
-    QGuiApplication::clipboard()->setText(QStringLiteral("12abc3"));
-    input.paste();
-    QTRY_COMPARE(input.QLineEdit::text(), QStringLiteral("45123"));
-    QVERIFY(input.isUndoAvailable());
-    input.undo();
-    QCOMPARE(input.QLineEdit::text(), QStringLiteral("45"));
-    input.redo();
-    QCOMPARE(input.QLineEdit::text(), QStringLiteral("45123"));
+    QLineEdit plain;
+    QGuiApplication::clipboard()->setText(QStringLiteral("34"));
+    for (const QString& step : steps) {
+        if (!step.startsWith(u'&')) {
+            QTest::keyClicks(&input, step);
+            QTest::keyClicks(&plain, step);
+        } else {
+            QMenu* menu = contextMenu(input);
+            QVERIFY(menu);
+            for (QAction* action : menu->actions())
+                if (action->text() == step)
+                    action->trigger();
+            menu->close();
+            const char* slot = step == "&Undo" ? "undo" : step == "&Redo" ? "redo" : "paste";
+            QMetaObject::invokeMethod(&plain, slot);
+        }
+        QCoreApplication::processEvents(); // where a paste reaches the handler
+        QCOMPARE(input.QLineEdit::text(), plain.text());
+    }
+    QCOMPARE(m_seen.inserted, QStringList(steps.count("&Paste"), QStringLiteral("34")));
 }
 
 // Ctrl+Z, Ctrl+V and the like type characters the handler judges, so the menu does not offer
@@ -325,11 +364,8 @@ void tst_QtForms::contextMenuListsNoShortcutHints() {
     auto& input = makeInput(makeWindow());
     QVERIFY(QTest::qWaitForWindowExposed(input.window()));
     QTest::keyClicks(&input, "45");
-    QContextMenuEvent open(QContextMenuEvent::Keyboard, QPoint(5, 5),
-                           input.mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(&input, &open);
-    QMenu* menu = nullptr;
-    QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+    QMenu* menu = contextMenu(input);
+    QVERIFY(menu);
     QStringList commands;
     for (QAction* action : menu->actions()) {
         if (action->isSeparator())
