@@ -111,8 +111,11 @@ class OnWayland(unittest.TestCase):
     def setUp(self):
         desktop_only = self.compositor.desktop
         wait_for("an empty desktop", lambda: not changed(desktop_only, output()))
+        suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                    "wayland_lsan.supp")
         environment = dict(os.environ, QT_QPA_PLATFORM="wayland",
-                           QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LANG="C.UTF-8")
+                           QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LANG="C.UTF-8",
+                           LSAN_OPTIONS=f"suppressions={suppressions}")
         del environment["DISPLAY"]  # natively, or not at all
         self.process = subprocess.Popen([PROGRAM], env=environment, stdin=subprocess.DEVNULL)
         self.addCleanup(lambda: self.process.poll() is None and (
