@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QValidator>
 #include <algorithm>
@@ -37,6 +38,14 @@ void returnFreedMemory() {
 #if defined(__GLIBC__)
     malloc_trim(0);
 #endif
+}
+
+// A copy is all a drag is offered; a source that allows only a move is offered nothing.
+void offerCopy(QDragMoveEvent& event) {
+    if (!(event.possibleActions() & Qt::CopyAction))
+        event.ignore();
+    else if (event.isAccepted())
+        event.setDropAction(Qt::CopyAction);
 }
 
 QColor toColour(design::Rgb rgb) {
@@ -282,6 +291,39 @@ void TextBox::replaceFromOutside(int from, int to, const QString& text) {
         return QLineEdit::insert(text);
     }
     offer(QLineEdit::text(), from, to - from, text.left(maxLength()));
+}
+
+// A drop is a copy, never a move, whatever the source proposes, and one the handler refuses whole
+// is refused to the source: either way the source keeps its text. The source waits for the answer,
+// so the handler judges the text at once, and a message box it asks for waits until that is over.
+void TextBox::dragEnterEvent(QDragEnterEvent* event) {
+    QLineEdit::dragEnterEvent(event);
+    offerCopy(*event);
+}
+
+void TextBox::dragMoveEvent(QDragMoveEvent* event) {
+    QLineEdit::dragMoveEvent(event);
+    offerCopy(*event);
+}
+
+void TextBox::dropEvent(QDropEvent* event) {
+    if (isReadOnly() || !event->mimeData()->hasText() ||
+        !(event->possibleActions() & Qt::CopyAction))
+        return event->ignore();
+    if (!onInsert) {
+        QLineEdit::dropEvent(event);
+        return event->setDropAction(Qt::CopyAction);
+    }
+    const QString before = QLineEdit::text();
+    setCursorPosition(cursorPositionAt(event->position().toPoint()));
+    {
+        const Runtime::Answering answering(m_window.runtime());
+        m_window.deliver(onInsert, toStd(event->mimeData()->text().left(maxLength())));
+    }
+    if (QLineEdit::text() == before)
+        return event->ignore();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
 // X11's middle-button paste of the selection.

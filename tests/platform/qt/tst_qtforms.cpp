@@ -95,6 +95,8 @@ private slots:
     void burstOfPastesLosesNothing();
     void undoAndRedo_data();
     void undoAndRedo();
+    void dropsAreCopies_data();
+    void dropsAreCopies();
     void contextMenuListsNoShortcutHints();
     void boxesTakeLongTextsAndOutputsRefuseEdits();
     void tipAndMark();
@@ -231,9 +233,6 @@ void tst_QtForms::insertions_data() {
     QTest::newRow("Shift+Insert") << "Shift+Insert"
                                   << "a9"
                                   << "a9" << 1 << 0 << "596";
-    QTest::newRow("drop") << "drop"
-                          << "4b"
-                          << "4b" << 2 << 0 << "564";
     QTest::newRow("input method commit") << "commit"
                                          << "\b3"
                                          << "\b3" << 1 << 0 << "536";
@@ -277,16 +276,6 @@ void tst_QtForms::insertions() {
         input.paste(); // what the context menu's Paste does
     } else if (how == QLatin1String("Shift+Insert")) {
         QTest::keyClick(&input, Qt::Key_Insert, Qt::ShiftModifier);
-    } else if (how == QLatin1String("drop")) {
-        QMimeData data;
-        data.setText(text);
-        const QPoint end(input.width() - 4, input.height() / 2);
-        QDragEnterEvent enter(end, Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(&input, &enter);
-        QDragMoveEvent move(end, Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(&input, &move);
-        QDropEvent drop(QPointF(end), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(&input, &drop);
     } else if (how == QLatin1String("commit")) {
         QInputMethodEvent commit;
         commit.setCommitString(text);
@@ -356,6 +345,42 @@ void tst_QtForms::undoAndRedo() {
         QCOMPARE(input.QLineEdit::text(), plain.text());
     }
     QCOMPARE(m_seen.inserted, QStringList(steps.count("&Paste"), QStringLiteral("34")));
+}
+
+void tst_QtForms::dropsAreCopies_data() {
+    QTest::addColumn<Qt::DropActions>("offered");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("taken");    // as a copy; else refused to the source
+    QTest::addColumn<QString>("after"); // the box held "56"
+    const Qt::DropActions copyOrMove = Qt::CopyAction | Qt::MoveAction;
+    QTest::newRow("a move asked for, taken") << copyOrMove << "4b" << true << "564";
+    QTest::newRow("a move asked for, refused whole") << copyOrMove << "ab" << false << "56";
+    QTest::newRow("only a move offered") << Qt::DropActions(Qt::MoveAction) << "4" << false << "56";
+}
+
+// A drop is judged at once and is a copy, or refused: the source keeps its text either way.
+void tst_QtForms::dropsAreCopies() {
+    QFETCH(Qt::DropActions, offered);
+    QFETCH(QString, text);
+    QFETCH(bool, taken);
+    QFETCH(QString, after);
+    auto& input = makeInput(makeWindow());
+    input.setText("56");
+    QMimeData data;
+    data.setText(text);
+    const QPoint end(input.width() - 4, input.height() / 2);
+    // Shift asks for a move, where the source offers one.
+    QDragEnterEvent enter(end, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(&input, &enter);
+    QCOMPARE(enter.isAccepted() && enter.dropAction() == Qt::CopyAction,
+             offered.testFlag(Qt::CopyAction));
+    QDropEvent drop(QPointF(end), offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QCOMPARE(drop.proposedAction(), Qt::MoveAction);
+    QApplication::sendEvent(&input, &drop);
+    // What the source hears: only a move would have it delete its text.
+    QCOMPARE(drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction,
+             taken ? Qt::CopyAction : Qt::IgnoreAction);
+    QCOMPARE(input.QLineEdit::text(), after);
 }
 
 // Ctrl+Z, Ctrl+V and the like type characters the handler judges, so the menu does not offer
