@@ -610,39 +610,60 @@ void tst_QtForms::messageBoxIsRealAndIgnoresAHeldKey() {
 }
 
 void tst_QtForms::messageBoxesNeverNest_data() {
-    QTest::addColumn<bool>("screenReader"); // asked for in a screen reader's press; else in a box
-    QTest::newRow("while a box shows") << false;
-    QTest::newRow("while a screen reader waits") << true;
+    QTest::addColumn<QString>("asker"); // what runs the handler that asks for a box
+    QTest::addColumn<QString>("over");  // the box that shows as it goes on
+    QTest::newRow("while a box shows") << "a box"
+                                       << "outer";
+    QTest::newRow("while a screen reader waits") << "a screen reader"
+                                                 << "none";
+    QTest::newRow("while a drop's source waits") << "a drop"
+                                                 << "none";
 }
 
-// A box asked for while one shows, or while a screen reader waits for the program's answer, comes
-// once that is over, and once however often it was asked for.
+// A box asked for while one shows, or while another program waits for the answer to its call,
+// comes once that is over, and once however often it was asked for.
 void tst_QtForms::messageBoxesNeverNest() {
-    QFETCH(bool, screenReader);
+    QFETCH(QString, asker);
+    QFETCH(QString, over);
     FormWindow& window = makeWindow();
     auto& picture = static_cast<platform::qt::Picture&>(window.addPicture(
         {.place = picturePlace, .picture = design::pictures::closeButton, .button = true}));
-    QStringList showing; // the box that showed as the handler went on
-    picture.onClick = [&](const platform::Click&) {
+    auto& input = static_cast<platform::qt::TextBox&>(window.addTextBox({.place = inputPlace}));
+    QStringList showing;
+    const auto ask = [&] {
         m_runtime->messageBox(window, "inner", "");
         m_runtime->messageBox(window, "inner", "");
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         showing << (box ? box->text() : QStringLiteral("none"));
     };
+    picture.onClick = [&ask](const platform::Click&) {
+        ask();
+    };
+    input.onInsert = [&ask](std::string_view) {
+        ask();
+    };
     window.show();
     const ModalCloser closer;
-    if (screenReader) {
+    if (asker == QLatin1String("a screen reader")) {
         QAccessible::queryAccessibleInterface(&picture)->actionInterface()->doAction(
             QAccessibleActionInterface::pressAction());
+    } else if (asker == QLatin1String("a drop")) {
+        QMimeData data;
+        data.setText(QStringLiteral("1"));
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&input, &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&input, &drop);
     } else {
         QTimer::singleShot(0, &picture, [&picture] { picture.press(); });
         m_runtime->messageBox(window, "outer", "");
     }
-    QCOMPARE(showing, QStringList{screenReader ? "none" : "outer"});
-    QTRY_COMPARE(closer.count(), screenReader ? 1 : 2);
+    QCOMPARE(showing, QStringList{over});
+    const int boxes = over == QLatin1String("none") ? 1 : 2;
+    QTRY_COMPARE(closer.count(), boxes);
     QCOMPARE(closer.seen().back().text, QStringLiteral("inner"));
     QTest::qWait(20);
-    QCOMPARE(closer.count(), screenReader ? 1 : 2);
+    QCOMPARE(closer.count(), boxes);
 }
 
 // A fault that leaves a handler ends the loop at once, reaches no other handler, and comes out of
