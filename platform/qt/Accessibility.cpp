@@ -28,7 +28,7 @@ template <class Call> void answer(const QWidget& widget, Call&& call) {
     auto* form = qobject_cast<FormWindow*>(widget.window());
     if (!form)
         return std::forward<Call>(call)();
-    const Runtime::Answering answering(form->runtime());
+    const auto answering = form->runtime().answering();
     std::forward<Call>(call)();
 }
 

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStyleHints>
+#include <QThread>
 #include <algorithm>
 
 namespace platform::qt {
@@ -41,6 +42,12 @@ qreal smallestScreenRatio() {
 }
 
 } // namespace
+
+void Runtime::endLoops() {
+    // None runs before the runtime's own starts.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit();
+}
 
 Runtime::Runtime(const char* programName)
     : m_arguments{const_cast<char*>(programName), nullptr} {

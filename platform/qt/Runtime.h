@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "platform/Guard.h"
 #include "platform/forms.h"
-#include "platform/qt/Guard.h"
 
 #include <QIcon>
+#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <deque>
@@ -35,25 +36,14 @@ public:
     int run() override;
     void quit() override;
 
-    Guard& guard() { return m_guard; }
+    platform::Guard& guard() { return m_guard; }
 
-    // While one lives, the program is answering another program (a screen reader's call), which
-    // waits for the answer: a message box asked for meanwhile waits instead.
-    class Answering {
-    public:
-        explicit Answering(Runtime& runtime)
-            : m_runtime(runtime) {
-            ++m_runtime.m_answering;
-        }
-        ~Answering() { --m_runtime.m_answering; }
-        Answering(const Answering&) = delete;
-        Answering& operator=(const Answering&) = delete;
-
-    private:
-        Runtime& m_runtime;
-    };
+    // For as long as it lives, the program is answering another program: no message box shows.
+    platform::Answering answering() { return platform::Answering(m_answering); }
 
 private:
+    // After a fault: every loop ends, the message boxes' too.
+    static void endLoops();
     struct Box {
         QPointer<FormWindow> owner;
         QString text, title;
@@ -70,7 +60,7 @@ private:
     std::vector<QPointer<FormWindow>> m_unloaded; // waiting for their deferred delete
     bool m_quit = false;
     bool m_running = false; // run() is in Qt's loop
-    Guard m_guard;
+    platform::Guard m_guard{endLoops};
     const Box* m_showing = nullptr;
     std::deque<Box> m_waiting; // boxes asked for while one showed or another program waited
     int m_answering = 0;

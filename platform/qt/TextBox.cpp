@@ -317,7 +317,7 @@ void TextBox::dropEvent(QDropEvent* event) {
     const QString before = QLineEdit::text();
     setCursorPosition(cursorPositionAt(event->position().toPoint()));
     {
-        const Runtime::Answering answering(m_window.runtime());
+        const auto answering = m_window.runtime().answering();
         m_window.deliver(onInsert, toStd(event->mimeData()->text().left(maxLength())));
     }
     if (QLineEdit::text() == before)

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "platform/Guard.h"
 #include "platform/forms.h"
 #include "platform/win32/Com.h"
-#include "platform/win32/Guard.h"
 #include "platform/win32/Handles.h"
 
 #include <windows.h>
@@ -41,23 +41,10 @@ public:
     Font makeFont(int pixels) const;
     // The start-up show command for the first window shown, the usual one after it.
     int firstShowCommand();
-    Guard& guard() { return m_guard; }
+    platform::Guard& guard() { return m_guard; }
 
-    // While one lives, the program is answering another program (a screen reader's call), which
-    // waits for the answer: a message box asked for meanwhile waits instead.
-    class Answering {
-    public:
-        explicit Answering(Runtime& runtime)
-            : m_runtime(runtime) {
-            ++m_runtime.m_answering;
-        }
-        ~Answering() { --m_runtime.m_answering; }
-        Answering(const Answering&) = delete;
-        Answering& operator=(const Answering&) = delete;
-
-    private:
-        Runtime& m_runtime;
-    };
+    // For as long as it lives, the program is answering another program: no message box shows.
+    platform::Answering answering() { return platform::Answering(m_answering); }
 
 private:
     // The font family of the text: Comic Sans MS where the system has it, otherwise the bundled
@@ -80,7 +67,9 @@ private:
     std::vector<std::unique_ptr<FormWindow>> m_windows;
     std::vector<std::unique_ptr<FormWindow>> m_unloaded;
     bool m_quit = false;
-    Guard m_guard;
+    platform::Guard m_guard{[] {
+        PostQuitMessage(0);
+    }};
     const Box* m_showing = nullptr;
     std::deque<Box> m_waiting; // boxes asked for while one showed or another program waited
     int m_answering = 0;

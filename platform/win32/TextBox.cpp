@@ -236,7 +236,7 @@ HRESULT TextBox::setValue(std::wstring_view value) {
         return E_ACCESSDENIED;
     if (!filters())
         return DISP_E_MEMBERNOTFOUND;
-    Runtime::Answering answering(form().runtime());
+    const auto answering = form().runtime().answering();
     return form().runtime().guard()(
         [&] {
             setFromOutside(value);
