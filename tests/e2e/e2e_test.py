@@ -58,38 +58,33 @@ def text_of(node):
         return None
 
 
-class Announcements:
-    """The descriptions that the program announces, as a screen reader hears them."""
+class Heard:
+    """What a screen reader hears of one node: the events of one kind, each as `record` keeps it."""
 
-    def __init__(self, node):
-        self.node = node
+    def __init__(self, node, kind, record):
+        self.node, self.kind, self.record = node, kind, record
         self.heard = []
         self.listener = Atspi.EventListener.new(self._hear)
-        self.listener.register("object:property-change:accessible-description")
+        self.listener.register(kind)
 
     def _hear(self, event):
         if event.source == self.node:
-            self.heard.append(self.node.get_description())
+            self.heard.append(self.record(event))
 
     def close(self):
-        self.listener.deregister("object:property-change:accessible-description")
+        self.listener.deregister(self.kind)
 
 
-class TextChanges:
-    """The text changes that a box announces, as a screen reader hears them."""
+def Announcements(node):
+    """The descriptions that the program announces."""
+    return Heard(node, "object:property-change:accessible-description",
+                 lambda event: node.get_description())
 
-    def __init__(self, node):
-        self.node = node
-        self.heard = []
-        self.listener = Atspi.EventListener.new(self._hear)
-        self.listener.register("object:text-changed")
 
-    def _hear(self, event):
-        if event.source == self.node:
-            self.heard.append((event.type.rsplit(":", 1)[-1], event.detail1, event.any_data))
-
-    def close(self):
-        self.listener.deregister("object:text-changed")
+def TextChanges(node):
+    """The text changes that a box announces: (insert or delete, where, the text)."""
+    return Heard(node, "object:text-changed",
+                 lambda event: (event.type.rsplit(":", 1)[-1], event.detail1, event.any_data))
 
 
 def centre_of(node):
