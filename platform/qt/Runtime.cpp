@@ -105,16 +105,11 @@ void Runtime::messageBox(Window& owner, std::string_view text, std::string_view 
     if (m_running && m_guard.tripped())
         return;
     Box box{static_cast<FormWindow*>(&owner), toQString(text), toQString(title)};
-    if (!m_showing && m_answering == 0)
+    if (!m_boxes.showing() && m_answering == 0)
         return showBox(box);
-    const auto same = [&box](const Box& other) {
-        return other.text == box.text;
-    };
-    if ((m_showing && same(*m_showing)) || std::any_of(m_waiting.begin(), m_waiting.end(), same))
-        return;
-    m_waiting.push_back(std::move(box));
-    QMetaObject::invokeMethod(
-        &m_queue, [this] { showWaitingBoxes(); }, Qt::QueuedConnection);
+    if (m_boxes.wait(std::move(box)))
+        QMetaObject::invokeMethod(
+            &m_queue, [this] { showWaitingBoxes(); }, Qt::QueuedConnection);
 }
 
 void Runtime::showBox(const Box& shown) {
@@ -128,32 +123,29 @@ void Runtime::showBox(const Box& shown) {
     // Not every platform gives the activation back when a modal box goes (the offscreen one does
     // not), so the user goes on where they were only if the box hands it back itself.
     const QPointer<QWidget> focus = QApplication::focusWidget();
-    m_showing = &shown;
-    box.exec();
-    m_showing = nullptr;
+    m_boxes.show(shown, [&box] { box.exec(); });
     if (focus) {
         focus->activateWindow();
         focus->setFocus(Qt::ActiveWindowFocusReason);
     }
-    if (!m_waiting.empty())
+    if (m_boxes.anyWaiting())
         QMetaObject::invokeMethod(
             &m_queue, [this] { showWaitingBoxes(); }, Qt::QueuedConnection);
 }
 
 // One waiting box at a time: the next is shown from the loop once this one has been closed.
 void Runtime::showWaitingBoxes() {
-    if (m_showing || m_waiting.empty())
+    if (m_boxes.showing() || !m_boxes.anyWaiting())
         return; // the box showing calls again when it is closed
     if (m_answering > 0) {
         QMetaObject::invokeMethod(
             &m_queue, [this] { showWaitingBoxes(); }, Qt::QueuedConnection);
         return;
     }
-    const Box next = std::move(m_waiting.front());
-    m_waiting.pop_front();
+    const Box next = m_boxes.next();
     if (next.owner && next.owner->isLive())
         showBox(next);
-    else if (!m_waiting.empty())
+    else if (m_boxes.anyWaiting())
         showWaitingBoxes();
 }
 
@@ -171,7 +163,7 @@ int Runtime::run() {
         m_running = false;
     }
     if (m_guard.tripped())
-        m_waiting.clear(); // what they would say no longer matters
+        m_boxes.forget(); // what they would say no longer matters
     m_guard.rethrow();
     return status;
 }

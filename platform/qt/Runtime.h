@@ -2,13 +2,13 @@
 #pragma once
 
 #include "platform/Guard.h"
+#include "platform/MessageBoxes.h"
 #include "platform/forms.h"
 
 #include <QIcon>
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -61,8 +61,7 @@ private:
     bool m_quit = false;
     bool m_running = false; // run() is in Qt's loop
     platform::Guard m_guard{endLoops};
-    const Box* m_showing = nullptr;
-    std::deque<Box> m_waiting; // boxes asked for while one showed or another program waited
+    platform::MessageBoxes<Box> m_boxes;
     int m_answering = 0;
     QObject m_queue; // carries the calls that show waiting boxes; they go with the runtime
 };

@@ -98,41 +98,36 @@ void Runtime::unload(Window& window) {
 }
 
 void Runtime::messageBox(Window& owner, std::string_view text, std::string_view title) {
-    Box box{static_cast<FormWindow&>(owner).hwnd(), toWide(text), toWide(title)};
+    HWND window = static_cast<FormWindow&>(owner).hwnd();
+    Box box{window, toWide(text), toWide(title)};
     if (mayShowBox()) {
         showBox(box);
         showWaitingBoxes();
         return;
     }
-    const auto same = [&](const Box& other) {
-        return other.text == box.text;
-    };
-    if ((m_showing && same(*m_showing)) || std::any_of(m_waiting.begin(), m_waiting.end(), same))
-        return;
-    m_waiting.push_back(std::move(box));
     // Wakes the loop, which shows it once the box or the answer is over.
-    PostMessageW(m_waiting.back().owner, WM_NULL, 0, 0);
+    if (m_boxes.wait(std::move(box)))
+        PostMessageW(window, WM_NULL, 0, 0);
 }
 
 // Not inside another box, nor while another program waits for this one's answer: a message it
 // sent (InSendMessage) or a screen reader's call.
 bool Runtime::mayShowBox() const {
-    return !m_showing && m_answering == 0 && !InSendMessage();
+    return !m_boxes.showing() && m_answering == 0 && !InSendMessage();
 }
 
 void Runtime::showBox(const Box& box) {
-    m_showing = &box;
     HHOOK repeats = SetWindowsHookExW(WH_MSGFILTER, eatRepeats, nullptr, GetCurrentThreadId());
-    MessageBoxW(box.owner, box.text.c_str(), box.title.c_str(), MB_OK | MB_ICONINFORMATION);
+    m_boxes.show(box, [&] {
+        MessageBoxW(box.owner, box.text.c_str(), box.title.c_str(), MB_OK | MB_ICONINFORMATION);
+    });
     if (repeats)
         UnhookWindowsHookEx(repeats);
-    m_showing = nullptr;
 }
 
 void Runtime::showWaitingBoxes() {
-    while (!m_waiting.empty() && mayShowBox()) {
-        const Box box = std::move(m_waiting.front());
-        m_waiting.pop_front();
+    while (m_boxes.anyWaiting() && mayShowBox()) {
+        const Box box = m_boxes.next();
         if (IsWindow(box.owner)) // its window may have gone meanwhile
             showBox(box);
     }

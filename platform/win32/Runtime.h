@@ -2,12 +2,12 @@
 #pragma once
 
 #include "platform/Guard.h"
+#include "platform/MessageBoxes.h"
 #include "platform/forms.h"
 #include "platform/win32/Com.h"
 #include "platform/win32/Handles.h"
 
 #include <windows.h>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,8 +70,7 @@ private:
     platform::Guard m_guard{[] {
         PostQuitMessage(0);
     }};
-    const Box* m_showing = nullptr;
-    std::deque<Box> m_waiting; // boxes asked for while one showed or another program waited
+    platform::MessageBoxes<Box> m_boxes;
     int m_answering = 0;
 };
 
