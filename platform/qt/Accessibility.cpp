@@ -358,9 +358,9 @@ QAccessibleInterface* accessibleFactory(const QString&, QObject* object) {
 
 } // namespace
 
+// Qt forgets the factories with its application object, and installs each one once.
 void installAccessibility() {
-    static const bool installed = (QAccessible::installFactory(&accessibleFactory), true);
-    Q_UNUSED(installed);
+    QAccessible::installFactory(&accessibleFactory);
 }
 
 } // namespace platform::qt

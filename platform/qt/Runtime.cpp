@@ -122,7 +122,11 @@ void Runtime::showBox(const Box& shown) {
     box.installEventFilter(&repeats);
     // Not every platform gives the activation back when a modal box goes (the offscreen one does
     // not), so the user goes on where they were only if the box hands it back itself.
-    const QPointer<QWidget> focus = QApplication::focusWidget();
+    // A box that waited may come before the activation is back from the one before it: the
+    // focus then is the owner's.
+    QPointer<QWidget> focus = QApplication::focusWidget();
+    if (!focus && shown.owner)
+        focus = shown.owner->focusWidget();
     m_boxes.show(shown, [&box] { box.exec(); });
     if (focus) {
         focus->activateWindow();

@@ -241,7 +241,8 @@ std::pair<qsizetype, qsizetype> TextBox::unchangedEnds(const QString& changed) c
 }
 
 bool TextBox::admits(const QString& changed) {
-    if (m_applying || !onInsert)
+    // Qt also validates the text as it stands (when the box loses the focus): no insertion.
+    if (m_applying || !onInsert || changed == m_before)
         return true;
     const auto [head, tail] = unchangedEnds(changed);
     const qsizetype insertedLength = changed.size() - head - tail;
