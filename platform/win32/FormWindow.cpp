@@ -29,9 +29,11 @@ int dpiOf(HWND window) {
     return dpi ? static_cast<int>(dpi) : 96;
 }
 
-Click::Press pressOfMessage() {
-    const DWORD at = GetMessagePos();
-    return {static_cast<std::uint32_t>(GetMessageTime()), GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+// Where a mouse message of the window happened, on the screen, and when.
+Click::Press pressOfMessage(HWND window, LPARAM l) {
+    POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+    ClientToScreen(window, &at);
+    return {static_cast<std::uint32_t>(GetMessageTime()), at.x, at.y};
 }
 
 } // namespace
@@ -302,7 +304,7 @@ void FormWindow::pressedByScreenReader(UINT message, WPARAM w) {
 // start of a drag that moves it.
 void FormWindow::pressed(LPARAM l) {
     const POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
-    m_press = pressOfMessage();
+    m_press = pressOfMessage(m_window, l);
     m_pressedPicture = pictureAt(at, true);
     m_tracking = true;
     SetCapture(m_window);
@@ -314,14 +316,17 @@ void FormWindow::followDrag(UINT message, WPARAM w, LPARAM l) {
     // Another window took the mouse (a message box, the task switcher): the press is over.
     if (message == WM_CAPTURECHANGED && reinterpret_cast<HWND>(l) != m_window)
         m_tracking = false;
-    if (message != WM_MOUSEMOVE || !m_tracking || !(w & MK_LBUTTON) || m_pressedPicture >= 0)
+    if (message != WM_MOUSEMOVE || !m_tracking || !(w & MK_LBUTTON))
         return;
-    const DWORD now = GetMessagePos();
-    const int dx = GET_X_LPARAM(now) - m_press.x, dy = GET_Y_LPARAM(now) - m_press.y;
+    const Click::Press now = pressOfMessage(m_window, l);
+    const int dx = now.x - m_press.x, dy = now.y - m_press.y;
     if (abs(dx) < GetSystemMetrics(SM_CXDRAG) && abs(dy) < GetSystemMetrics(SM_CYDRAG))
         return;
     m_tracking = false;
     ReleaseCapture();
+    // A press on a button picture that turns into a drag is no click, wherever it ends.
+    if (std::exchange(m_pressedPicture, -1) >= 0)
+        return;
     constexpr WPARAM moveByCaption = SC_MOVE | HTCAPTION;
     SendMessageW(m_window, WM_SYSCOMMAND, moveByCaption, MAKELPARAM(m_press.x, m_press.y));
 }

@@ -46,6 +46,7 @@ public:
     ComApartment& com() const;
     Runtime& runtime() const { return m_runtime; }
     Tooltip& tooltip();
+    bool escapeDismisses() const { return m_escapeDismisses; }
     HFONT textFont();
     HFONT scaleFont();
     // A design placement in device pixels at the density.

@@ -137,20 +137,23 @@ DoubleClick Runtime::doubleClick() const {
     return {static_cast<std::uint32_t>(GetDoubleClickTime()), GetSystemMetrics(SM_CXDOUBLECLK) / 2};
 }
 
+void Runtime::deliver(MSG& message) {
+    // Tab and Shift+Tab move between the controls, as in a dialog; Escape is a command.
+    HWND active = GetActiveWindow();
+    if (!active || !IsDialogMessageW(active, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    freeUnloaded();
+    // After a fault the next GetMessage ends the loop; no box may take its quit first.
+    if (!m_guard.tripped())
+        showWaitingBoxes();
+}
+
 int Runtime::run() {
     MSG message{};
-    while (!m_quit && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // Tab and Shift+Tab move between the controls, as in a dialog; Escape is a command.
-        HWND active = GetActiveWindow();
-        if (!active || !IsDialogMessageW(active, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        freeUnloaded();
-        // After a fault the next GetMessage ends the loop; no box may take its quit first.
-        if (!m_guard.tripped())
-            showWaitingBoxes();
-    }
+    while (!m_quit && GetMessageW(&message, nullptr, 0, 0) > 0)
+        deliver(message);
     m_guard.rethrow();
     return m_quit ? 0 : static_cast<int>(message.wParam);
 }

@@ -34,6 +34,9 @@ public:
     DoubleClick doubleClick() const override;
     int run() override;
     void quit() override;
+    // Hands one message to the program as the loop does (dialog keys, then the window) and then
+    // does what the loop does after each: frees unloaded windows, shows the boxes owed.
+    void deliver(MSG& message);
 
     // For the windows.
     HINSTANCE instance() const { return m_instance; }

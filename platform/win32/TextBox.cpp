@@ -188,7 +188,19 @@ LRESULT TextBox::typed(WPARAM w, LPARAM l) {
         onKeyPress(key);
     if (key.code == 0)
         return 0; // dropped, and with it any editing command it stood for
+    // The edit control deletes nothing for a backspace typed with Ctrl down (Ctrl+H).
+    if (key.code == KeyPress::backspace && GetKeyState(VK_CONTROL) < 0)
+        return backspace();
     return base(WM_CHAR, static_cast<WPARAM>(key.code), l);
+}
+
+LRESULT TextBox::backspace() {
+    DWORD from = 0, to = 0;
+    base(EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    if (from == to && from > 0)
+        base(EM_SETSEL, from - 1, to);
+    base(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
+    return 0;
 }
 
 void TextBox::pasteClipboard() {
@@ -249,9 +261,11 @@ HRESULT TextBox::setValue(std::wstring_view value) {
 LRESULT TextBox::dialogCode(WPARAM w, LPARAM l) {
     LRESULT code = base(WM_GETDLGCODE, w, l);
     const auto* pending = reinterpret_cast<const MSG*>(l);
-    if (!m_readOnly && onKeyPress && pending &&
-        (pending->message == WM_KEYDOWN || pending->message == WM_CHAR) &&
-        (pending->wParam == VK_RETURN || pending->wParam == VK_ESCAPE))
+    // Return and Escape are characters to judge, unless Escape dismisses the window.
+    const bool wanted = pending && (pending->wParam == VK_RETURN ||
+                                    (pending->wParam == VK_ESCAPE && !form().escapeDismisses()));
+    if (!m_readOnly && onKeyPress && wanted &&
+        (pending->message == WM_KEYDOWN || pending->message == WM_CHAR))
         code |= DLGC_WANTMESSAGE;
     return code;
 }

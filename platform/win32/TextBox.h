@@ -41,6 +41,7 @@ private:
     LRESULT handle(UINT message, WPARAM w, LPARAM l) override;
     LRESULT character(WPARAM w, LPARAM l);
     LRESULT typed(WPARAM w, LPARAM l);
+    LRESULT backspace();
     LRESULT composed(WPARAM w, LPARAM l);
     void pasteClipboard();
     // Hands text to onInsert, cut one character past the limit: nothing longer can be taken. An

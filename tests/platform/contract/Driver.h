@@ -69,27 +69,31 @@ public:
     virtual void pickNext(platform::ComboBox& combo) = 0;
     virtual void typeInto(platform::ComboBox& combo, std::string_view text) = 0;
 
-    // A left-button press at `from` and release at `to`, in pixels of the picture, moving
-    // through `via` between when given. Returns the press's place on the screen.
+    // A left-button press at `from` and release at `to`, in pixels of the picture placed at
+    // `place` in the window, moving through `via` between when given. Returns the press's place
+    // on the screen.
     struct Point {
         int x, y;
     };
-    virtual Point mouse(platform::Picture& picture, Point from, Point to,
+    virtual Point mouse(platform::Window& window, platform::Picture& picture,
+                        const design::Placement& place, Point from, Point to,
                         std::optional<Point> via = {}) = 0;
-    virtual void screenReaderPress(platform::Picture& picture) = 0;
+    // A screen reader's press of the window's button picture.
+    virtual void screenReaderPress(platform::Window& window, platform::Picture& picture) = 0;
     // A screen reader's hold on a window's press action, which it may call after the window
     // has gone.
     virtual std::function<void()> holdPressAction(platform::Window& window) = 0;
     virtual void command(platform::Window& window, CommandKey how) = 0;
 
-    // From now on each message box is answered by OK a moment after it shows, once
-    // `whileShowing` has run inside it (for the first box only).
+    // From now on each message box that still shows a moment after it came up is answered by
+    // OK; the first one runs `whileShowing` inside it first, and is answered a moment later.
     virtual void answerBoxes(std::function<void()> whileShowing = {}) = 0;
-    // The texts of the boxes answered so far, in order.
+    // The texts of the boxes answered so far, in order; a box closed otherwise is not among them.
     virtual std::vector<std::string> answeredBoxes() const = 0;
     // The text of the box showing, if one does.
     virtual std::optional<std::string> showingBox() const = 0;
-    // A key pressed in the box showing; a repeat is a key held from before.
+    // A key pressed in the box showing, delivered as its own loop delivers keys; a repeat is a
+    // key held from before.
     virtual void pressInBox(Key key, bool repeat) = 0;
 };
 

@@ -79,8 +79,11 @@ private:
     void answer(QMessageBox* box) {
         if (!box->isVisible() || QApplication::activeModalWidget() != box)
             return; // answered already
-        if (auto action = std::exchange(m_whileShowing, {}))
+        if (auto action = std::exchange(m_whileShowing, {})) {
             action();
+            QTimer::singleShot(10, box, [this, box] { answer(box); });
+            return;
+        }
         answered.push_back(box->text().toStdString());
         box->button(QMessageBox::Ok)->click();
     }
@@ -178,8 +181,8 @@ public:
         field->clearFocus();
     }
 
-    Point mouse(platform::Picture& picture, Point from, Point to,
-                std::optional<Point> via) override {
+    Point mouse(platform::Window&, platform::Picture& picture, const design::Placement&, Point from,
+                Point to, std::optional<Point> via) override {
         auto& widget = static_cast<platform::qt::Picture&>(picture);
         QTest::mousePress(&widget, Qt::LeftButton, {}, QPoint(from.x, from.y));
         if (via)
@@ -189,7 +192,7 @@ public:
         return {global.x(), global.y()};
     }
 
-    void screenReaderPress(platform::Picture& picture) override {
+    void screenReaderPress(platform::Window&, platform::Picture& picture) override {
         pressAction(&static_cast<platform::qt::Picture&>(picture));
     }
 
