@@ -14,6 +14,8 @@ import unittest
 
 import gi
 
+import harness
+
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, GLib  # noqa: E402
 
@@ -23,22 +25,15 @@ ABOUT_NAME = "About Velmora Temperature Converter"
 MESSAGE = " The character you entered is not allowed in the TextBox"
 
 
-def wait_for(what, probe, timeout=15.0):
-    """Polls probe() until it returns something truthy; fails with `what` after timeout."""
-    deadline = time.monotonic() + timeout
-    last = None
-    while time.monotonic() < deadline:
-        # Events from the accessibility bus arrive through GLib's main context.
+def wait_for(what, probe, timeout=15.0, watching=None):
+    """harness.wait_for, with the accessibility bus's events (GLib's main context) delivered
+    before each poll."""
+    def pumped():
         while GLib.MainContext.default().iteration(False):
             pass
-        try:
-            last = probe()
-        except gi.repository.GLib.GError:
-            last = None
-        if last:
-            return last
-        time.sleep(0.05)
-    raise AssertionError(f"timed out waiting for {what} (last seen: {last!r})")
+        return probe()
+
+    return harness.wait_for(what, pumped, timeout, ignoring=(GLib.GError,), watching=watching)
 
 
 def descendants(node):
@@ -93,45 +88,39 @@ def centre_of(node):
 
 
 class Display:
-    """A private X server, the accessibility bus and the program's environment."""
+    """A private X server with the accessibility bus."""
 
     def __init__(self):
-        read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            self.name = ":" + pipe.readline().strip()
-        os.environ["DISPLAY"] = self.name
+        self.xvfb = harness.Xvfb()
         self.bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.desktop = Atspi.get_desktop(0)
 
     def close(self):
-        for process in (self.bus, self.xvfb):
-            process.terminate()
-            process.wait(timeout=10)
+        self.bus.terminate()
+        self.bus.wait(timeout=10)
+        self.xvfb.close()
+
+    def application(self, process):
+        """The accessible application of a Launched program, once it is on the bus."""
+        def find():
+            apps = (self.desktop.get_child_at_index(i)
+                    for i in range(self.desktop.get_child_count()))
+            return next((a for a in apps if a is not None and a.get_process_id() == process.pid),
+                        None)
+
+        return wait_for("the program on the accessibility bus", find, watching=process)
 
 
 class Program:
     """One run of the program under test."""
 
     def __init__(self, display):
-        self.display = display
         environment = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                            LANG="C.UTF-8")
-        self.process = subprocess.Popen([PROGRAM], env=environment, stdin=subprocess.DEVNULL)
-        self.app = wait_for("the program on the accessibility bus", self._find_app)
+        self.process = harness.Launched([PROGRAM], env=environment)
+        self.app = display.application(self.process)
         self.main = self.window(MAIN_TITLE)
-
-    def _find_app(self):
-        desktop = self.display.desktop
-        for index in range(desktop.get_child_count()):
-            app = desktop.get_child_at_index(index)
-            if app is not None and app.get_process_id() == self.process.pid:
-                return app
-        return None
 
     def windows(self):
         return [self.app.get_child_at_index(i) for i in range(self.app.get_child_count())]
@@ -211,9 +200,7 @@ class Program:
         return self.process.wait(timeout=timeout)
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+        self.process.stop()
 
 
 class EndToEnd(unittest.TestCase):

@@ -13,16 +13,17 @@ Run it inside its own D-Bus session: dbus-run-session -- python3 wayland_test.py
 """
 
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
 import time
 import unittest
 
+import harness
 from e2e_test import ABOUT_NAME, MAIN_TITLE, Atspi, Display, descendants, text_of, wait_for
 
 PROGRAM = None
-SKIPPED = 77
 WIDTH, HEIGHT = 1280, 1024
 PARKED = (WIDTH - 5, HEIGHT - 5)  # where the pointer waits, outside every window
 PANEL = 40  # weston's panel along the top, with its clock
@@ -75,12 +76,12 @@ class Compositor:
         with open(config, "w", encoding="ascii") as ini:
             ini.write(WESTON_INI)
         os.environ.update(XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY="velmora-e2e")
-        self.weston = subprocess.Popen(
+        self.weston = harness.Launched(
             ["weston", f"--config={config}", "--backend=x11-backend.so", "--socket=velmora-e2e",
-             "--use-pixman", f"--width={WIDTH}", f"--height={HEIGHT}"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+             "--use-pixman", f"--width={WIDTH}", f"--height={HEIGHT}"])
         wait_for("weston's socket", lambda: os.path.exists(os.path.join(self.runtime,
-                                                                        "velmora-e2e")))
+                                                                        "velmora-e2e")),
+                 watching=self.weston)
         window = wait_for("weston's window", lambda: subprocess.run(
             ["xdotool", "search", "--class", "weston"], capture_output=True, text=True
         ).stdout.split())[0]
@@ -93,10 +94,9 @@ class Compositor:
             and shots[-1]), timeout=30)
 
     def close(self):
-        self.weston.terminate()
-        self.weston.wait(timeout=10)
+        self.weston.stop()
         self.display.close()
-        subprocess.run(["rm", "-rf", self.runtime], check=False)
+        shutil.rmtree(self.runtime, ignore_errors=True)
 
 
 class OnWayland(unittest.TestCase):
@@ -117,13 +117,9 @@ class OnWayland(unittest.TestCase):
                            QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LANG="C.UTF-8",
                            LSAN_OPTIONS=f"suppressions={suppressions}")
         del environment["DISPLAY"]  # natively, or not at all
-        self.process = subprocess.Popen([PROGRAM], env=environment, stdin=subprocess.DEVNULL)
-        self.addCleanup(lambda: self.process.poll() is None and (
-            self.process.kill(), self.process.wait()))
-        desktop = self.compositor.display.desktop
-        self.app = wait_for("the program on the accessibility bus", lambda: next(
-            (a for a in (desktop.get_child_at_index(i) for i in range(desktop.get_child_count()))
-             if a is not None and a.get_process_id() == self.process.pid), None))
+        self.process = harness.Launched([PROGRAM], env=environment)
+        self.addCleanup(self.process.stop)
+        self.app = self.compositor.display.application(self.process)
         main = self.window(MAIN_TITLE)
         self.control = {n.get_name(): n for n in descendants(main)
                         if n.get_role() in (Atspi.Role.TEXT, Atspi.Role.PUSH_BUTTON)}
@@ -202,5 +198,5 @@ if __name__ == "__main__":
                              capture_output=True, text=True).stdout
     if not plugins:
         print("SKIP: Qt's Wayland platform (qt6-wayland) is not installed")
-        sys.exit(SKIPPED)
+        sys.exit(harness.SKIPPED)
     unittest.main(verbosity=2)
