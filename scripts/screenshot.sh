@@ -4,16 +4,14 @@
 # taken from the real program on a private Xvfb display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/xvfb.sh
 program=${1:-build/app/velmora-temperature-converter}
 out=${2:-docs/screenshot.png}
 work=$(mktemp -d)
-trap 'kill ${app:-} ${xvfb:-} 2>/dev/null || true; rm -rf "$work"' EXIT
+xvfb_pid=""
+trap 'stop_processes ${app:-} $xvfb_pid; rm -rf "$work"' EXIT
 
-exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-read -r -u "$fd" display
-export DISPLAY=":$display"
+start_xvfb
 
 "$program" >/dev/null 2>&1 &
 app=$!

@@ -4,35 +4,21 @@
 # unpacks it and starts the unpacked program on a private X display until its window is mapped.
 # Usage: check_deb.sh CPACK CPACK_CONFIG EXPECTED_FILES VERSION XCB_PLUGIN
 set -euo pipefail
+source "$(dirname "$0")/../../scripts/lib/xvfb.sh"
 
 cpack=$1 config=$2 expected_files=$3 version=$4 xcb_plugin=$5
 title="Velmora Temperature Converter"
 
 work=$(mktemp -d)
 app_pid="" xvfb_pid=""
-# Stops what the test started; a killed process's exit status must not stop the cleaning up.
 cleanup() {
-    local pid
-    for pid in $app_pid $xvfb_pid; do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
+    stop_processes $app_pid $xvfb_pid
     rm -rf "$work"
 }
 trap cleanup EXIT
 fail() {
     echo "FAIL: $*" >&2
     exit 1
-}
-
-# Polls a condition every 50 ms for at most $1 seconds.
-poll() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.05
-    done
 }
 
 if ! "$cpack" -G DEB --config "$config" -B "$work/out" >"$work/cpack.log" 2>&1; then
@@ -72,10 +58,7 @@ program=$(grep -m1 '^Exec=' "$work"/root/usr/share/applications/*.desktop | sed 
 wm_class=$(grep -m1 '^StartupWMClass=' "$work"/root/usr/share/applications/*.desktop | cut -d= -f2)
 [[ -x $work/root/usr/bin/$program ]] || fail "the desktop entry starts '$program', not in usr/bin"
 
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-poll 10 test -s "$work/display" || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb || fail "Xvfb did not start"
 
 env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$work/root/usr/bin/$program" >"$work/app.log" 2>&1 &
 app_pid=$!
