@@ -6,7 +6,7 @@ Runs the .exe and bench/win32/reference_window.exe (the same controls with no fi
 handler: the plain edit of Wine's common controls, with the program's font and no length limit)
 in one warm Wine session on a private Xvfb display, each started afresh for every case:
   - paste 1 MiB and 10 MB of digits: the digits go on the clipboard (set by the probe,
-    bench/win32/wine_probe.cpp, which Wine shares with the X CLIPBOARD selection), a click puts
+    tests/support/win32/probe.cpp, which Wine shares with the X CLIPBOARD selection), a click puts
     the focus in the input box, and Shift+Insert pastes (Ctrl+V is a refused character in the
     program); real X key and mouse events (XTest, as xdotool sends them). Measured:
       answered   from the key press until the input answers WM_GETTEXTLENGTH with a new length,
@@ -37,13 +37,13 @@ and the probe are taken from too. Needs wine, Xvfb and libX11/libXtst (xdotool's
 
 import argparse
 import os
-import shutil
 import statistics
 import sys
 import threading
 import time
 
-from wine_session import Input, WineSession, cpu_ns, peak_rss_kib, pixels_differing, stop
+from measure import (SCREEN_H, SCREEN_W, XVFB_OPTIONS, Input, Screen, cpu_ns, harness,
+                     peak_rss_kib, pixels_differing, wine_process)
 
 MEBIBYTE = 1 << 20
 TEN_MEGABYTES = 10_000_000
@@ -84,28 +84,22 @@ class Asked:
 class Subject:
     """One started program with its main window and input box."""
 
-    def __init__(self, session, exe):
+    def __init__(self, session, screen, exe):
         self.session = session
         self.exe = exe
         self.process = session.start(exe)
         self.pid = None
         try:
-            self.pid = session.wait_for_process(exe, self.process)
-            deadline = time.monotonic() + 60
-            while True:
-                answer = session.probe.ask("find").split()
-                if answer[0] == "W":
-                    break
-                if self.process.poll() is not None or time.monotonic() > deadline:
-                    raise RuntimeError(f"{exe} showed no window")
-                time.sleep(0.05)
+            self.pid = wine_process(exe, self.process)
+            def shown():
+                found = session.probe.ask("find").split()
+                return found if found[0] == "W" else None
+
+            answer = harness.wait_for(f"a window of {exe}", shown, 60, watching=self.process)
             self.window, self.input = answer[1], answer[2]
             self.rect = tuple(int(v) for v in answer[3].split(","))
             # Mapped on the X screen and settled, before any click goes to it.
-            while session.screen.viewable_window() is None:
-                if time.monotonic() > deadline:
-                    raise RuntimeError(f"{exe} mapped no window")
-                time.sleep(0.01)
+            harness.wait_for(f"a mapped window of {exe}", screen.viewable_window, 60, 0.01)
             time.sleep(0.3)
         except BaseException:
             self.stop()
@@ -124,7 +118,7 @@ class Subject:
                                          f"{int(cap * 1000)}")
 
     def boxes(self):
-        return int(self.session.probe.ask(f"boxes {self.window}").split()[1])
+        return int(self.session.probe.ask(f"boxes {self.window}"))
 
     def close_boxes(self, keys, cap):
         """Closes message boxes with Return, as a user would; returns how many."""
@@ -151,18 +145,19 @@ class Subject:
         return True
 
     def stop(self):
-        stop(self.process, self.pid)
+        self.process.stop(self.pid)
         # Until its windows are gone, so that the next start is found alone.
-        deadline = time.monotonic() + 10
-        while self.session.probe.ask("find") != "NONE" and time.monotonic() < deadline:
-            time.sleep(0.05)
+        try:
+            harness.wait_for("no window", lambda: self.session.probe.ask("find") == "NONE", 10)
+        except harness.TimedOut:
+            pass
 
 
 def paste(session, keys, subject, count, cap, idle):
     """Pastes count digits into the empty input; the figures of that paste."""
-    answer = session.probe.ask(f"clip {count}")
-    if answer != "OK":
-        raise RuntimeError(f"the clipboard was not set: {answer}")
+    # Digits 1 to 9 over and over, as the other input benchmark pastes.
+    if session.probe.ask(f"clip {count} 123456789") != "1":
+        raise RuntimeError("the clipboard was not set")
     subject.focus_input(keys)
     start = time.perf_counter()
     keys.key("Insert", shift=True)
@@ -217,13 +212,13 @@ def keystroke(session, keys, subject, cap, idle):
     rect = subject.rect
     # A blinking caret changes at most a column or two of the box; a scrolled text, many more.
     threshold = 3 * (rect[3] - rect[1])
-    before = keys.pixels(rect)
+    before = keys.screen.pixels(rect)
     start = time.perf_counter()
     keys.key("5")
     asked = subject.await_change(length, cap)
     shown = None
     while time.perf_counter() - start < cap:
-        now = keys.pixels(rect)
+        now = keys.screen.pixels(rect)
         if now != before and pixels_differing(before, now) > threshold:
             shown = (time.perf_counter() - start) * 1000
             break
@@ -318,27 +313,27 @@ def main():
             or os.path.join(arguments.build_dir, "app", "Velmora Temperature Converter.exe")}
     if not arguments.no_plain:
         exes["plain edit"] = os.path.join(bench, "reference_window.exe")
-    probe = os.path.join(bench, "wine_probe.exe")
+    probe = os.path.join(arguments.build_dir, "tests", "support", "win32", "probe.exe")
     for path in [*exes.values(), probe]:
         if not os.path.isfile(path):
             sys.exit(f"not built: {path}")
     exes = {name: os.path.abspath(path) for name, path in exes.items()}
-    for tool in (arguments.wine, "wineserver", "Xvfb"):
-        if not shutil.which(tool):
-            sys.exit(f"missing: {tool}")
+    harness.require(arguments.wine, "wineserver", "Xvfb")
 
     names = list(exes)
     results = {name: {} for name in names}
     gave_up = set()  # (name, case): no answer within the cap once, not tried again
-    with WineSession(arguments.wine, os.path.abspath(probe), arguments.wineprefix) as session:
-        keys = Input(session.screen)
+    with harness.WineSession(arguments.wine, os.path.abspath(probe), arguments.wineprefix,
+                             size=(SCREEN_W, SCREEN_H), xvfb_options=XVFB_OPTIONS) as session:
+        screen = Screen(session.display.name)
+        keys = Input(screen)
         for round_number in range(arguments.rounds):
             order = names if round_number % 2 == 0 else names[::-1]
             for case, count in CASES:
                 for name in order:
                     if (name, case) in gave_up:
                         continue
-                    subject = Subject(session, exes[name])
+                    subject = Subject(session, screen, exes[name])
                     try:
                         if case == "keystroke":
                             figures = keystroke(session, keys, subject, arguments.cap,

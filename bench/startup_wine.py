@@ -53,12 +53,10 @@ import sys
 import tempfile
 import time
 
-from startup import wait_for_paint
-from wine_session import WineSession, cpu_ns, page_faults, peak_rss_kib, stop
+from measure import (SCREEN_H, SCREEN_W, XVFB_OPTIONS, Screen, cpu_ns, harness, page_faults,
+                     peak_rss_kib, rotations, summary, wait_for_paint, wine_process)
 
-POLL_SECONDS = 0.002
 SETTLE_SECONDS = 0.5
-TIMEOUT_SECONDS = 30.0
 
 NAMES = ["program", "same controls", "minimal"]
 FIGURES = {  # name: unit
@@ -71,34 +69,17 @@ FIGURES = {  # name: unit
 }
 
 
-def wait_for(condition, what, timeout=TIMEOUT_SECONDS):
-    deadline = time.perf_counter() + timeout
-    while True:
-        value = condition()
-        if value:
-            return value
-        if time.perf_counter() > deadline:
-            raise RuntimeError(f"timed out waiting for {what}")
-        time.sleep(POLL_SECONDS)
-
-
-def wait_for_empty_screen(screen, blank):
-    wait_for(lambda: screen.pixels() == blank and screen.viewable_window() is None,
-             "an empty screen")
-
-
-def run_once(session, exe, blank, idle_seconds):
-    screen = session.screen
-    wait_for_empty_screen(screen, blank)
+def run_once(session, screen, exe, blank, idle_seconds):
+    screen.wait_until_empty(blank)
     start = time.perf_counter()
     process = session.start(exe)
     pid = None
     try:
-        mapped, painted = wait_for_paint(screen, blank, process, exe, start)
-        pid = session.wait_for_process(exe, process)
+        mapped, painted = wait_for_paint(screen, blank, process, start)
+        pid = wine_process(exe, process)
         cpu_to_paint = cpu_ns(pid)
         faults = page_faults(pid)
-        window = wait_for(screen.viewable_window, "the window")
+        window = harness.wait_for("the window", screen.viewable_window, 30, 0.002)
         screen.focus(window)
         time.sleep(SETTLE_SECONDS)
         before = cpu_ns(pid)
@@ -106,7 +87,7 @@ def run_once(session, exe, blank, idle_seconds):
         idle_ms = (cpu_ns(pid) - before) / 1e6 / idle_seconds
         peak = peak_rss_kib(pid)
     finally:
-        stop(process, pid)
+        process.stop(pid)
     return {
         "first paint": (painted - start) * 1000,
         "mapped": (mapped - start) * 1000,
@@ -115,10 +96,6 @@ def run_once(session, exe, blank, idle_seconds):
         "peak memory": peak / 1024,
         "idle CPU": idle_ms,
     }
-
-
-def summary(values):
-    return statistics.median(values), min(values), max(values)
 
 
 def print_table(results, rounds):
@@ -162,28 +139,26 @@ def perf_works():
                           stderr=subprocess.DEVNULL).returncode == 0
 
 
-def traced_start(session, exe, blank, workdir, use_perf, channels, marks):
+def traced_start(session, screen, exe, blank, workdir, use_perf, channels, marks):
     """One start with the DLL loads traced (under perf if asked), stopped at the first paint.
     Times are in ms from the start, on the monotonic clock that Wine stamps its trace with."""
-    screen = session.screen
-    wait_for_empty_screen(screen, blank)
+    screen.wait_until_empty(blank)
     name = os.path.splitext(os.path.basename(exe))[0]
     number = sum(1 for entry in os.listdir(workdir) if entry.startswith(name)) + 1
     log_path = os.path.join(workdir, f"{name}-{number}.log")
     perf_path = os.path.join(workdir, f"{name}-{number}.perf")
     wrapper = (["perf", "record", "-q", "-e", "cpu-clock", "-F", str(PERF_HZ),
                 "-k", "CLOCK_MONOTONIC_RAW", "-o", perf_path, "--"] if use_perf else [])
-    environment = dict(session.environment)
+    environment = dict(os.environ)
     environment["WINEDEBUG"] = ",".join(["+timestamp", "+loaddll"] + [f"+{c}" for c in channels])
     with open(log_path, "wb") as log:
         start_clock = time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
         start = time.perf_counter()
-        process = subprocess.Popen([*wrapper, session.wine, exe], env=environment,
-                                   stdout=subprocess.DEVNULL, stderr=log)
+        process = session.start(exe, env=environment, wrapper=wrapper, stderr=log)
         pid = None
         try:
-            mapped, painted = wait_for_paint(screen, blank, process, exe, start)
-            pid = session.wait_for_process(exe, process)
+            mapped, painted = wait_for_paint(screen, blank, process, start)
+            pid = wine_process(exe, process)
             cpu_to_paint = cpu_ns(pid) / 1e6
             # Stopped at once, so that a profile holds the start-up only; perf then ends (or is
             # told to, as it now and then misses the end of its child).
@@ -191,11 +166,10 @@ def traced_start(session, exe, blank, workdir, use_perf, channels, marks):
             try:
                 process.wait(timeout=10)
             except subprocess.TimeoutExpired:
-                process.send_signal(signal.SIGINT)
+                process.process.send_signal(signal.SIGINT)
                 process.wait(timeout=30)
         finally:
-            if process.poll() is None:
-                stop(process, pid)
+            process.stop(pid)
     loads = []  # (ms, module, base address, builtin or native)
     marked = {}  # mark: [first, last] ms
     with open(log_path, errors="replace") as log:
@@ -316,9 +290,9 @@ def median_run(runs):
     return ordered[len(ordered) // 2]
 
 
-def profile(session, programs, blank, rounds, channels, marks, keep_logs):
+def profile(session, screen, programs, blank, rounds, channels, marks, keep_logs):
     use_perf = perf_works()
-    turns = [NAMES[i:] + NAMES[:i] for i in range(len(NAMES))]
+    turns = rotations(NAMES)
     with tempfile.TemporaryDirectory(prefix="velmora-profile-") as workdir:
         if keep_logs:
             os.makedirs(keep_logs, exist_ok=True)
@@ -326,8 +300,8 @@ def profile(session, programs, blank, rounds, channels, marks, keep_logs):
         runs = {name: [] for name in NAMES}
         for round_number in range(rounds):
             for name in turns[round_number % len(turns)]:
-                runs[name].append(traced_start(session, programs[name], blank, workdir, False,
-                                               channels, marks))
+                runs[name].append(traced_start(session, screen, programs[name], blank, workdir,
+                                               False, channels, marks))
         print_timeline(runs)
         if not use_perf:
             print("\nperf cannot sample here (perf stat -e cpu-clock fails): no module profile")
@@ -336,8 +310,8 @@ def profile(session, programs, blank, rounds, channels, marks, keep_logs):
         profiled = {name: [] for name in NAMES}
         for round_number in range(min(rounds, PERF_ROUNDS)):
             for name in turns[round_number % len(turns)]:
-                profiled[name].append(traced_start(session, programs[name], blank, workdir,
-                                                   True, [], []))
+                profiled[name].append(traced_start(session, screen, programs[name], blank,
+                                                   workdir, True, [], []))
     for name in NAMES:
         print_segments(name, median_run(profiled[name]))
     print_modules(profiled)
@@ -371,31 +345,31 @@ def main():
         "same controls": arguments.reference or os.path.join(bench, "reference_window.exe"),
         "minimal": arguments.minimal or os.path.join(bench, "minimal_window.exe"),
     }
-    probe = os.path.join(bench, "wine_probe.exe")
+    probe = os.path.join(arguments.build_dir, "tests", "support", "win32", "probe.exe")
     for path in [*programs.values(), probe]:
         if not os.path.isfile(path):
             sys.exit(f"not built: {path}")
     programs = {name: os.path.abspath(path) for name, path in programs.items()}
-    for tool in (arguments.wine, "wineserver", "Xvfb"):
-        if not shutil.which(tool):
-            sys.exit(f"missing: {tool}")
+    harness.require(arguments.wine, "wineserver", "Xvfb")
 
-    with WineSession(arguments.wine, os.path.abspath(probe), arguments.wineprefix) as session:
-        screen = session.screen
+    with harness.WineSession(arguments.wine, os.path.abspath(probe), arguments.wineprefix,
+                             size=(SCREEN_W, SCREEN_H), xvfb_options=XVFB_OPTIONS) as session:
+        screen = Screen(session.display.name)
         blank = screen.pixels()
         # One untimed start each, so that all start with warm file caches.
         for name in NAMES:
-            run_once(session, programs[name], blank, 0.1)
+            run_once(session, screen, programs[name], blank, 0.1)
         if arguments.profile:
-            profile(session, programs, blank, arguments.rounds,
+            profile(session, screen, programs, blank, arguments.rounds,
                     [c for c in arguments.channels.split(",") if c], arguments.mark,
                     arguments.keep_logs)
             return
         results = {name: [] for name in NAMES}
-        turns = [NAMES[i:] + NAMES[:i] for i in range(len(NAMES))]
+        turns = rotations(NAMES)
         for round_number in range(arguments.rounds):
             for name in turns[round_number % len(turns)]:
-                results[name].append(run_once(session, programs[name], blank, arguments.idle))
+                results[name].append(run_once(session, screen, programs[name], blank,
+                                              arguments.idle))
             print(f"round {round_number + 1}/{arguments.rounds}: " + ", ".join(
                 f"{name} {results[name][-1]['first paint']:.0f} ms" for name in NAMES),
                 file=sys.stderr, flush=True)

@@ -2,22 +2,25 @@
 # SPDX-License-Identifier: MIT
 """End-to-end test of the Windows program: the .exe under Wine on a private Xvfb display, driven
 by real X key and mouse events (xdotool) and read back through the window tree by a second Wine
-process (window_reader.exe: EnumWindows, EnumChildWindows, WM_GETTEXT).
+process, the probe (EnumWindows, EnumChildWindows, WM_GETTEXT, and as a screen reader).
 
-Usage: e2e_wine.py WINE PROGRAM.exe WINDOW_READER.exe
+Usage: e2e_wine.py WINE PROGRAM.exe PROBE.exe
 WINEPREFIX must name a prepared prefix. Exits 77 (skipped) when Xvfb or xdotool is missing.
 """
 
+import functools
 import os
-import shutil
 import subprocess
 import sys
 import time
 import unittest
 
-from wine_harness import start_display, wait_for
+import harness
+from harness import unescape
 
-SKIPPED = 77
+# Wine is slower to show a change than a native program.
+wait_for = functools.partial(harness.wait_for, timeout=20.0, interval=0.1)
+
 MAIN_TITLE = "Velmora Temperature Converter"
 MESSAGE = " The character you entered is not allowed in the TextBox"
 TOO_LONG = (" The text you entered is too long for the TextBox, which takes at most 50000 "
@@ -28,19 +31,7 @@ INPUT_TIP = "Please enter the value to convert"
 BOX_AT = {(264, 72): "Text1", (264, 112): "Text2", (264, 144): "Text3", (264, 176): "Text4",
           (432, 72): "Combo1"}
 
-WINE = PROGRAM = READER = None
-
-
-def unescape(text):
-    out, i = [], 0
-    while i < len(text):
-        if text[i] == "\\" and i + 1 < len(text):
-            out.append({"t": "\t", "n": "\n", "r": "\r"}.get(text[i + 1], text[i + 1]))
-            i += 2
-        else:
-            out.append(text[i])
-            i += 1
-    return "".join(out)
+WINE = PROGRAM = PROBE = None
 
 
 def rect(field):
@@ -68,57 +59,37 @@ class TopLevel:
 
 
 class Reader:
-    """The window tree as another process sees it, one dump per call."""
+    """The window tree as another process sees it, through the session's probe."""
 
-    def __init__(self):
-        self.process = subprocess.Popen([WINE, READER], stdin=subprocess.PIPE,
-                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    def __init__(self, probe):
+        self.probe = probe
+        self.ask = probe.ask
 
     def windows(self):
-        self.process.stdin.write(b"dump\n")
-        self.process.stdin.flush()
         windows = []
-        for raw in iter(self.process.stdout.readline, b""):
-            line = raw.decode("utf-8").rstrip("\n")
-            if line == "END":
-                return windows
-            fields = line.split("\t")
+        for fields in (row.split("\t") for row in self.probe.rows("dump")[0]):
             if fields[0] == "W":
                 windows.append(TopLevel(fields))
             elif fields[0] == "C" and windows:
                 windows[-1].children.append(
-                    {"handle": fields[1], "parent": fields[2], "class": fields[3], "rect": rect(fields[4]),
-                     "visible": fields[5] == "1", "text": unescape(fields[6])})
-        raise AssertionError("the window reader ended")
+                    {"handle": fields[1], "parent": fields[2], "class": fields[3],
+                     "rect": rect(fields[4]), "visible": fields[5] == "1",
+                     "text": unescape(fields[6])})
+        return windows
 
     def accessible(self, window):
         """{name: (child id, role, (left, top, width, height))} of a window's client object."""
-        self.process.stdin.write(f"acc {window.handle}\n".encode())
-        self.process.stdin.flush()
         children = {}
-        for raw in iter(self.process.stdout.readline, b""):
-            line = raw.decode("utf-8").rstrip("\n")
-            if line == "END":
-                return children
-            _, child, role, place, name = line.split("\t")
+        for row in self.probe.rows(f"acc {window.handle}")[0]:
+            _, child, role, place, name = row.split("\t")
             children[unescape(name)] = (int(child), int(role), rect(place))
-        raise AssertionError("the window reader ended")
+        return children
 
     def hit(self, window, x, y):
-        self.process.stdin.write(f"hit {window.handle} {x} {y}\n".encode())
-        self.process.stdin.flush()
-        return self.process.stdout.readline().decode().split()
+        return self.ask(f"hit {window.handle} {x} {y}")
 
     def press(self, window, child):
-        self.process.stdin.write(f"press {window.handle} {child}\n".encode())
-        self.process.stdin.flush()
-        return self.process.stdout.readline().decode().split()
-
-    def ask(self, command):
-        """One line's answer, after END."""
-        self.process.stdin.write(f"{command}\n".encode())
-        self.process.stdin.flush()
-        return self.process.stdout.readline().decode("utf-8").rstrip("\n")[4:]
+        return self.ask(f"press {window.handle} {child}")
 
     def self_object(self, handle):
         """(role, name, description, default action) of a window's object itself."""
@@ -126,8 +97,8 @@ class Reader:
         return int(role), unescape(name), unescape(description), unescape(action)
 
     def clip(self, text, count=1):
-        """Puts text (with \\b for a backspace) count times over on the clipboard."""
-        if self.ask(f"clip {count} {text}") != "1":
+        """Puts text count times over on the clipboard."""
+        if self.ask(f"clip {count * len(text)} {text}") != "1":
             raise AssertionError("the clipboard took no text")
 
     def heard(self):
@@ -138,14 +109,6 @@ class Reader:
             if window.text == title and (cls is None or window.cls == cls):
                 return window
         return None
-
-    def close(self):
-        try:
-            self.process.stdin.write(b"quit\n")
-            self.process.stdin.close()
-            self.process.wait(timeout=10)
-        except (OSError, subprocess.TimeoutExpired):
-            self.process.kill()
 
 
 def xdotool(*args):
@@ -160,24 +123,19 @@ def click(x, y):
 class WindowsProgram(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        # A server left by an earlier Wine process would lend it its desktop, perhaps one
-        # without a display: wait until it has gone, so that this test starts its own.
-        subprocess.run(["wineserver", "-w"], check=False)
-        cls.xvfb = start_display()
-        cls.reader = Reader()
+        cls.session = harness.WineSession(WINE, PROBE, prefix=os.environ["WINEPREFIX"])
+        cls.reader = Reader(cls.session.__enter__().probe)
 
     @classmethod
     def tearDownClass(cls):
-        cls.reader.close()
-        cls.xvfb.terminate()
-        cls.xvfb.wait()
+        cls.session.__exit__(None, None, None)
 
     def start(self):
         wait_for("no window of an earlier run", lambda: self.main_window() is None)
-        program = subprocess.Popen([WINE, PROGRAM], stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
-        self.addCleanup(lambda: program.poll() is None and program.kill())
-        main = wait_for("the main window", lambda: self.reader.find(MAIN_TITLE, "VelmoraForm"))
+        program = self.session.start(PROGRAM)
+        self.addCleanup(program.stop)
+        main = wait_for("the main window", lambda: self.reader.find(MAIN_TITLE, "VelmoraForm"),
+                        watching=program)
         return program, main
 
     def main_window(self):
@@ -219,7 +177,7 @@ class WindowsProgram(unittest.TestCase):
         for x, y, expected in ((562, 8, str(pictures["Close"][0])),
                                (286, 250, str(pictures["About"][0])), (300, 85, "object")):
             with self.subTest(at=(x, y)):
-                self.assertEqual(self.reader.hit(main, *self.at(main, x, y)), ["END", expected])
+                self.assertEqual(self.reader.hit(main, *self.at(main, x, y)), expected)
 
         # Typing converts at each change, with the scale Celsius.
         click(*self.at(main, 300, 85))
@@ -257,7 +215,7 @@ class WindowsProgram(unittest.TestCase):
         # About opens centred, a click on it closes it; it opens again, by a screen reader.
         for by_reader in (False, True):
             if by_reader:
-                self.assertEqual(self.reader.press(main, pictures["About"][0]), ["END", "0"])
+                self.assertEqual(self.reader.press(main, pictures["About"][0]), "0")
             else:
                 click(*self.at(main, 286, 250))
             about = wait_for("the About window", lambda: self.reader.find("Form2"))
@@ -280,12 +238,11 @@ class WindowsProgram(unittest.TestCase):
     def test_a_shortcut_set_to_run_minimised_starts_it_minimised(self):
         wait_for("no window of an earlier run", lambda: self.main_window() is None)
         exe = "z:" + os.path.abspath(PROGRAM).replace("/", "\\")
-        subprocess.run([WINE, "start", "/min", exe], check=True, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
+        self.assertEqual(self.session.run("start", "/min", exe), 0)
         main = wait_for("the main window", self.main_window)
         self.assertEqual(main.rect[:2], (-32000, -32000), "not minimised")  # where Windows keeps it
         pictures = self.reader.accessible(main)
-        self.assertEqual(self.reader.press(main, pictures["Close"][0]), ["END", "0"])
+        self.assertEqual(self.reader.press(main, pictures["Close"][0]), "0")
         wait_for("the program to end", lambda: self.main_window() is None)
 
     def send(self, handle, route, text, count=1):
@@ -306,7 +263,7 @@ class WindowsProgram(unittest.TestCase):
             ("send", "\U0001F321", 1, "12512", [MESSAGE]),  # one character, one box
             ("set", "", 1, "", []),
             ("set", "7", 60009, "", [TOO_LONG]),
-            ("value", "3\\b4", 1, "34", [MESSAGE]),
+            ("value", "3\b4", 1, "34", [MESSAGE]),
         ]
         for route, text, count, after, boxes in rows:
             with self.subTest(route=route, text=text, count=count):
@@ -342,7 +299,7 @@ class WindowsProgram(unittest.TestCase):
         wait_for("its end heard", lambda: INPUT_TIP in self.reader.heard())
 
         # Pasted text is judged a character at a time: a backspace in it is no key.
-        self.reader.clip("3\\b4")
+        self.reader.clip("3\b4")
         xdotool("key", "shift+Insert")
         self.close_box(MESSAGE)
         self.expect_boxes({"Text1": "34", "Text3": "34°C"})
@@ -390,9 +347,6 @@ class WindowsProgram(unittest.TestCase):
 if __name__ == "__main__":
     if len(sys.argv) != 4:
         sys.exit(__doc__)
-    WINE, PROGRAM, READER = sys.argv[1:4]
-    missing = [tool for tool in (WINE, "Xvfb", "xdotool") if not tool or shutil.which(tool) is None]
-    if missing:
-        print("skipped: missing " + ", ".join(tool or "wine" for tool in missing))
-        sys.exit(SKIPPED)
+    WINE, PROGRAM, PROBE = sys.argv[1:4]
+    harness.require(WINE, "Xvfb", "xdotool")
     unittest.main(argv=sys.argv[:1], verbosity=2)

@@ -15,14 +15,13 @@ msiinfo is missing.
 
 import os
 import re
-import shutil
 import subprocess
 import sys
 import unittest
 
-from wine_harness import start_display, wait_for
+import harness
+from harness import wait_for
 
-SKIPPED = 77
 NAME = "Velmora Temperature Converter"
 PUBLISHER = "The Velmora developers"
 UNINSTALL = "software\\microsoft\\windows\\currentversion\\uninstall"
@@ -150,34 +149,26 @@ def visible_entries(keys):
 class Installer(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.xvfb = start_display()
-        os.environ["WINEPREFIX"] = PREFIX
-        os.environ["WINEDEBUG"] = "-all"
-        # No Mono or Gecko installers, and no menu entries or icons written into the home folder.
-        os.environ["WINEDLLOVERRIDES"] = "mscoree,mshtml,winemenubuilder.exe="
-        shutil.rmtree(PREFIX, ignore_errors=True)
-        cls.wine([WINE, "wineboot", "-i"], timeout=180)
+        # A session of its own, with no probe: its server must end after each step, to write the
+        # registry that the test reads.
+        cls.session = harness.WineSession(WINE, prefix=PREFIX, fresh=True).__enter__()
 
     @classmethod
     def tearDownClass(cls):
-        subprocess.run(["wineserver", "-k"], check=False)
-        cls.xvfb.terminate()
-        cls.xvfb.wait()
+        cls.session.__exit__(None, None, None)
 
-    @staticmethod
-    def wine(command, timeout=120):
+    def wine(self, *arguments):
         """Runs a Wine command to its end and waits for the Wine server to write the registry."""
-        result = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                timeout=timeout, check=False)
-        subprocess.run(["wineserver", "-w"], timeout=timeout, check=True)
-        return result.returncode
+        code = self.session.run(*arguments)
+        harness.wait_for_wine_server()
+        return code
 
     def msiexec(self, step, *arguments, succeeds=True):
         """Runs msiexec quietly, with a log beside the prefix; fails the test when it fails (or,
         with succeeds=False, when it succeeds). Returns the log's text."""
         log = f"{PREFIX}-{step}.log"
         log_path = "Z:" + log.replace("/", "\\")
-        code = self.wine([WINE, "msiexec", *arguments, "/qn", "/l*v", log_path])
+        code = self.wine("msiexec", *arguments, "/qn", "/l*v", log_path)
         self.assertEqual(code == 0, succeeds,
                          f"{step}: msiexec {' '.join(arguments)} returned {code}; see {log}")
         with open(log, "rb") as text:
@@ -232,13 +223,12 @@ class Installer(unittest.TestCase):
 
         # Opened through the shell, as a click on it does, the shortcut starts the program: its
         # main window appears, and closes when asked to (taskkill without /f sends WM_CLOSE).
-        self.assertEqual(subprocess.run([WINE, "start", windows_path(link)]).returncode, 0)
-        wait_for("the main window", self.window_ids)
-        subprocess.run([WINE, "taskkill", "/im", f"{NAME}.exe"], stdout=subprocess.DEVNULL,
-                       check=True)
-        wait_for("the main window to close", lambda: not self.window_ids())
+        self.assertEqual(self.session.run("start", windows_path(link)), 0)
+        wait_for("the main window", self.window_ids, timeout=20)
+        self.assertEqual(self.session.run("taskkill", "/im", f"{NAME}.exe"), 0)
+        wait_for("the main window to close", lambda: not self.window_ids(), timeout=20)
         # Returns once every Wine process has ended, the program too.
-        subprocess.run(["wineserver", "-w"], timeout=60, check=True)
+        harness.wait_for_wine_server(timeout=60)
 
         # The next release replaces this one: one entry, of the new version, and this release
         # unregistered.
@@ -285,9 +275,5 @@ if __name__ == "__main__":
     if len(sys.argv) != 7:
         sys.exit(__doc__)
     WINE, PACKAGE, NEXT_RELEASE, PROGRAM, PREFIX, VERSION = sys.argv[1:7]
-    missing = [tool for tool in (WINE, "wineserver", "Xvfb", "xdotool", "msiinfo")
-               if not tool or shutil.which(tool) is None]
-    if missing:
-        print("skipped: missing " + ", ".join(tool or "wine" for tool in missing))
-        sys.exit(SKIPPED)
+    harness.require(WINE, "wineserver", "Xvfb", "xdotool", "msiinfo")
     unittest.main(argv=sys.argv[:1], verbosity=2)
