@@ -6,8 +6,10 @@
 // the drop-down scale box with its three entries, a tooltip on the first edit, the program's fonts
 // at its sizes, and the background painted from raw 32-bit pixels. No COM, no image decoder, no
 // screen reader support, no conversion.
-#include "design/fonts.h"
+#include "conversion/convert_input.h"
 #include "design/layout.h"
+#include "design/texts.h"
+#include "platform/win32/Text.h"
 #include "resources/raw_format.h"
 
 #include <windows.h>
@@ -15,7 +17,6 @@
 #include <cstring>
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace {
 
@@ -53,35 +54,6 @@ Background loadBackground(HINSTANCE instance) {
     background.width = static_cast<int>(header->width);
     background.height = static_cast<int>(header->height);
     return background;
-}
-
-int CALLBACK noteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-    *reinterpret_cast<bool*>(found) = true;
-    return 0;
-}
-
-bool familyInstalled(std::string_view family) {
-    LOGFONTW wanted{};
-    wanted.lfCharSet = DEFAULT_CHARSET;
-    for (std::size_t i = 0; i < family.size() && i + 1 < LF_FACESIZE; ++i)
-        wanted.lfFaceName[i] = static_cast<wchar_t>(family[i]); // the families' names are ASCII
-    bool found = false;
-    HDC screen = GetDC(nullptr);
-    EnumFontFamiliesExW(screen, &wanted, noteFamily, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, screen);
-    return found;
-}
-
-// As the program chooses it.
-std::wstring textFamily(HINSTANCE instance) {
-    const std::string_view family = design::fonts::chooseTextFamily(familyInstalled, [instance] {
-        if (HRSRC found = FindResourceW(instance, L"BUNDLED_FONT", MAKEINTRESOURCEW(10))) {
-            DWORD installed = 0;
-            AddFontMemResourceEx(LockResource(LoadResource(instance, found)),
-                                 SizeofResource(instance, found), nullptr, &installed);
-        }
-    });
-    return std::wstring(family.begin(), family.end());
 }
 
 HFONT makeFont(int pixels, const wchar_t* family) {
@@ -153,7 +125,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                         ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
-    const std::wstring familyName = textFamily(instance);
+    // As the program chooses it.
+    const std::wstring familyName = platform::win32::chooseTextFamily(instance);
     const wchar_t* family = familyName.c_str();
     const Background background = loadBackground(instance);
 
@@ -192,21 +165,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         r.top, r.right - r.left, 200, window, nullptr, instance, nullptr);
     SendMessageW(scale, WM_SETFONT, reinterpret_cast<WPARAM>(scaleFont), FALSE);
     SendMessageW(scale, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), r.bottom - r.top - 6);
-    for (const wchar_t* name : {L"Celsius", L"Fahrenheit", L"Kelvin"})
-        SendMessageW(scale, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    using conversion::OutputBox;
+    for (OutputBox box : {OutputBox::Celsius, OutputBox::Fahrenheit, OutputBox::Kelvin}) {
+        const std::wstring name = platform::win32::toWide(conversion::ScaleName(box));
+        SendMessageW(scale, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    }
     SendMessageW(scale, CB_SETCURSEL, 0, 0);
     makeBox(window, instance, "Text4", true, textFont);
 
     HWND tooltip = CreateWindowExW(
         WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, instance, nullptr);
-    wchar_t tip[] = L"Please enter the value to convert";
+    std::wstring tip = platform::win32::toWide(design::text::inputTip);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = window;
     tool.uId = reinterpret_cast<UINT_PTR>(input);
-    tool.lpszText = tip;
+    tool.lpszText = tip.data();
     SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 
     ShowWindow(window, SW_SHOW);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/win32/Runtime.h"
 
-#include "design/fonts.h"
 #include "platform/win32/FormWindow.h"
 #include "platform/win32/Text.h"
 
@@ -11,20 +10,6 @@
 namespace platform::win32 {
 
 namespace {
-
-int CALLBACK noteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-    *reinterpret_cast<bool*>(found) = true;
-    return 0;
-}
-
-bool familyInstalled(std::string_view family) {
-    LOGFONTW wanted{};
-    wanted.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(wanted.lfFaceName, toWide(family).c_str(), LF_FACESIZE);
-    bool found = false;
-    EnumFontFamiliesExW(ScreenDC().get(), &wanted, noteFamily, reinterpret_cast<LPARAM>(&found), 0);
-    return found;
-}
 
 // A key that was already held when a message box came up repeats into it; the repeat must not
 // answer the box, or a held key would show and close boxes in turn. Only a fresh press does.
@@ -53,22 +38,12 @@ Runtime::Runtime(HINSTANCE instance, int showCommand)
     windowClass.hIcon = LoadIconW(instance, L"IDI_ICON1");
     windowClass.lpszClassName = FormWindow::className;
     RegisterClassExW(&windowClass);
-    m_textFamily = findTextFamily();
+    m_textFamily = chooseTextFamily(instance);
 }
 
 Runtime::~Runtime() {
     m_windows.clear();
     m_unloaded.clear();
-}
-
-std::wstring Runtime::findTextFamily() {
-    return toWide(design::fonts::chooseTextFamily(familyInstalled, [this] {
-        if (HRSRC found = FindResourceW(m_instance, L"COMICNEUE", MAKEINTRESOURCEW(10))) { // RCDATA
-            DWORD installed = 0;
-            AddFontMemResourceEx(LockResource(LoadResource(m_instance, found)),
-                                 SizeofResource(m_instance, found), nullptr, &installed);
-        }
-    }));
 }
 
 Font Runtime::makeFont(int pixels) const {

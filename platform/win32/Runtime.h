@@ -50,9 +50,6 @@ public:
     platform::Answering answering() { return platform::Answering(m_answering); }
 
 private:
-    // The font family of the text: Comic Sans MS where the system has it, otherwise the bundled
-    // Comic Neue, registered for this process only.
-    std::wstring findTextFamily();
     void freeUnloaded();
 
     struct Box {

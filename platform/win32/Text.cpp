@@ -1,7 +1,28 @@
 // SPDX-License-Identifier: MIT
 #include "platform/win32/Text.h"
 
+#include "design/fonts.h"
+#include "platform/win32/Handles.h"
+
 namespace platform::win32 {
+
+namespace {
+
+int CALLBACK noteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool familyInstalled(std::string_view family) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(wanted.lfFaceName, toWide(family).c_str(), LF_FACESIZE);
+    bool found = false;
+    EnumFontFamiliesExW(ScreenDC().get(), &wanted, noteFamily, reinterpret_cast<LPARAM>(&found), 0);
+    return found;
+}
+
+} // namespace
 
 std::wstring toWide(std::string_view utf8) {
     if (utf8.empty())
@@ -29,6 +50,16 @@ std::wstring windowText(HWND window) {
     text.resize(static_cast<std::size_t>(
         GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+std::wstring chooseTextFamily(HINSTANCE module) {
+    return toWide(design::fonts::chooseTextFamily(familyInstalled, [module] {
+        if (HRSRC found = FindResourceW(module, L"COMICNEUE", MAKEINTRESOURCEW(10))) { // RCDATA
+            DWORD installed = 0;
+            AddFontMemResourceEx(LockResource(LoadResource(module, found)),
+                                 SizeofResource(module, found), nullptr, &installed);
+        }
+    }));
 }
 
 } // namespace platform::win32
