@@ -42,8 +42,8 @@ import sys
 import threading
 import time
 
-from measure import (SCREEN_H, SCREEN_W, XVFB_OPTIONS, Input, Screen, cpu_ns, harness,
-                     peak_rss_kib, pixels_differing, wine_process)
+from measure import (Input, Screen, cpu_ns, harness, peak_rss_kib, pixels_differing, wine_process,
+                     wine_session)
 
 MEBIBYTE = 1 << 20
 TEN_MEGABYTES = 10_000_000
@@ -313,18 +313,12 @@ def main():
             or os.path.join(arguments.build_dir, "app", "Velmora Temperature Converter.exe")}
     if not arguments.no_plain:
         exes["plain edit"] = os.path.join(bench, "reference_window.exe")
-    probe = os.path.join(arguments.build_dir, "tests", "support", "win32", "probe.exe")
-    for path in [*exes.values(), probe]:
-        if not os.path.isfile(path):
-            sys.exit(f"not built: {path}")
-    exes = {name: os.path.abspath(path) for name, path in exes.items()}
-    harness.require(arguments.wine, "wineserver", "Xvfb")
+    exes, session = wine_session(arguments.build_dir, arguments.wine, arguments.wineprefix, exes)
 
     names = list(exes)
     results = {name: {} for name in names}
     gave_up = set()  # (name, case): no answer within the cap once, not tried again
-    with harness.WineSession(arguments.wine, os.path.abspath(probe), arguments.wineprefix,
-                             size=(SCREEN_W, SCREEN_H), xvfb_options=XVFB_OPTIONS) as session:
+    with session:
         screen = Screen(session.display.name)
         keys = Input(screen)
         for round_number in range(arguments.rounds):

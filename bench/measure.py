@@ -306,3 +306,16 @@ def wine_process(exe, launched, timeout=10.0):
     return harness.wait_for(f"a process that runs {exe}",
                             lambda: find_wine_process(exe, launched.pid), timeout, POLL_SECONDS,
                             watching=launched)
+
+
+def wine_session(build_dir, wine, prefix, programs):
+    """({name: absolute path} of the programs, once each is found built; a Wine session on a
+    screen of the benchmarks' size, kept warm by the Windows build's probe)."""
+    probe = os.path.join(build_dir, "tests", "support", "win32", "probe.exe")
+    for path in [*programs.values(), probe]:
+        if not os.path.isfile(path):
+            sys.exit(f"not built: {path}")
+    harness.require(wine, "wineserver", "Xvfb")
+    session = harness.WineSession(wine, os.path.abspath(probe), prefix, size=(SCREEN_W, SCREEN_H),
+                                  xvfb_options=XVFB_OPTIONS)
+    return {name: os.path.abspath(path) for name, path in programs.items()}, session

@@ -53,8 +53,8 @@ import sys
 import tempfile
 import time
 
-from measure import (SCREEN_H, SCREEN_W, XVFB_OPTIONS, Screen, cpu_ns, harness, page_faults,
-                     peak_rss_kib, rotations, summary, wait_for_paint, wine_process)
+from measure import (Screen, cpu_ns, harness, page_faults, peak_rss_kib, rotations, summary,
+                     wait_for_paint, wine_process, wine_session)
 
 SETTLE_SECONDS = 0.5
 
@@ -345,15 +345,9 @@ def main():
         "same controls": arguments.reference or os.path.join(bench, "reference_window.exe"),
         "minimal": arguments.minimal or os.path.join(bench, "minimal_window.exe"),
     }
-    probe = os.path.join(arguments.build_dir, "tests", "support", "win32", "probe.exe")
-    for path in [*programs.values(), probe]:
-        if not os.path.isfile(path):
-            sys.exit(f"not built: {path}")
-    programs = {name: os.path.abspath(path) for name, path in programs.items()}
-    harness.require(arguments.wine, "wineserver", "Xvfb")
-
-    with harness.WineSession(arguments.wine, os.path.abspath(probe), arguments.wineprefix,
-                             size=(SCREEN_W, SCREEN_H), xvfb_options=XVFB_OPTIONS) as session:
+    programs, session = wine_session(arguments.build_dir, arguments.wine, arguments.wineprefix,
+                                     programs)
+    with session:
         screen = Screen(session.display.name)
         blank = screen.pixels()
         # One untimed start each, so that all start with warm file caches.
