@@ -20,9 +20,10 @@ gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, GLib  # noqa: E402
 
 PROGRAM = None
-MAIN_TITLE = "Velmora Temperature Converter"
-ABOUT_NAME = "About Velmora Temperature Converter"
-MESSAGE = " The character you entered is not allowed in the TextBox"
+TEXTS = harness.program_texts()
+MAIN_TITLE = TEXTS["title"]
+ABOUT_NAME = f"{TEXTS['aboutName']} {MAIN_TITLE}"
+MESSAGE = TEXTS["refusedCharacter"]
 
 
 def wait_for(what, probe, timeout=15.0, watching=None):
@@ -130,7 +131,7 @@ class Program:
             (w for w in self.windows() if w is not None and w.get_name() == name), None))
 
     def about_window(self):
-        """The About window: its accessible name says what it is; its title is "Form2"."""
+        """The About window: its accessible name says what it is; its title is TEXTS["aboutTitle"]."""
         window = self.window(ABOUT_NAME)
         subprocess.run(["xdotool", "search", "--all", "--sync", "--onlyvisible", "--pid", str(self.process.pid),
                         "--name", "^Form2$"], check=True, stdout=subprocess.DEVNULL, timeout=15)
@@ -154,7 +155,7 @@ class Program:
                      for name in ("Fahrenheit", "Celsius", "Kelvin"))
 
     def input_text(self):
-        return text_of(self.control("Temperature to convert", Atspi.Role.TEXT))
+        return text_of(self.control(TEXTS["inputName"], Atspi.Role.TEXT))
 
     def wait_outputs(self, expected):
         seen = []
@@ -219,8 +220,8 @@ class EndToEnd(unittest.TestCase):
 
     def test_a_screen_reader_finds_every_control(self):
         p = self.program
-        text1 = p.control("Temperature to convert", Atspi.Role.TEXT)
-        self.assertEqual(text1.get_description(), "Please enter the value to convert")
+        text1 = p.control(TEXTS["inputName"], Atspi.Role.TEXT)
+        self.assertEqual(text1.get_description(), TEXTS["inputTip"])
         states = text1.get_state_set()
         self.assertTrue(states.contains(Atspi.StateType.EDITABLE))
         self.assertTrue(states.contains(Atspi.StateType.FOCUSED), "the input box starts focused")
@@ -245,7 +246,7 @@ class EndToEnd(unittest.TestCase):
         about_button = p.control("About")
         about_button.do_action(0)
         about = p.about_window()
-        self.assertIn("Version 1.0", about.get_description())
+        self.assertIn(TEXTS["cardVersion"], about.get_description())
         # ... and which a screen reader can close with its one action.
         self.assertEqual(about.get_n_actions(), 1)
         self.assertEqual(about.get_action_name(0), "Press")
@@ -255,7 +256,7 @@ class EndToEnd(unittest.TestCase):
 
     def test_a_screen_reader_hears_the_error_come_and_go(self):
         p = self.program
-        text1 = p.control("Temperature to convert", Atspi.Role.TEXT)
+        text1 = p.control(TEXTS["inputName"], Atspi.Role.TEXT)
         announcements = Announcements(text1)
         self.addCleanup(announcements.close)
         p.type("..")
@@ -264,7 +265,7 @@ class EndToEnd(unittest.TestCase):
         self.assertTrue(text1.get_description().startswith("Not a number"))
         p.key("BackSpace", "BackSpace")
         wait_for("the error's end announced", lambda: announcements.heard
-                 and announcements.heard[-1] == "Please enter the value to convert")
+                 and announcements.heard[-1] == TEXTS["inputTip"])
 
     def test_typing_converts_live_in_all_three_scales(self):
         p = self.program
@@ -282,11 +283,11 @@ class EndToEnd(unittest.TestCase):
         p.type("12")
         p.wait_outputs(("53.6°F", "12°C", "285°K"))
         p.type("a")
-        box = p.window("Input validation")
+        box = p.window(TEXTS["validationTitle"])
         self.assertTrue(any(n.get_name() == MESSAGE or text_of(n) == MESSAGE
                             for n in descendants(box)), "message text not readable")
         p.key("Return")
-        wait_for("the message box to close", lambda: not p.has_window("Input validation"))
+        wait_for("the message box to close", lambda: not p.has_window(TEXTS["validationTitle"]))
         self.assertEqual(p.input_text(), "12")
         p.type("5")
         p.wait_outputs(("257°F", "125°C", "398°K"))
@@ -361,22 +362,22 @@ class EndToEnd(unittest.TestCase):
         p.key("Escape")
         wait_for("About to close on Escape", lambda: not p.has_window(ABOUT_NAME))
         # A screen reader's insertion is judged as a paste: a backspace in it is no key.
-        text1 = p.control("Temperature to convert", Atspi.Role.TEXT)
+        text1 = p.control(TEXTS["inputName"], Atspi.Role.TEXT)
         changes = TextChanges(text1)
         self.addCleanup(changes.close)
         Atspi.EditableText.insert_text(text1, 0, "3\b4", 3)
-        box = p.window("Input validation")
+        box = p.window(TEXTS["validationTitle"])
         self.assertTrue(any(n.get_name() == MESSAGE or text_of(n) == MESSAGE
                             for n in descendants(box)))
         p.key("Return")
-        wait_for("the box to close", lambda: not p.has_window("Input validation"))
+        wait_for("the box to close", lambda: not p.has_window(TEXTS["validationTitle"]))
         p.wait_outputs(("93.2°F", "34°C", "307°K"))
         # It hears what the box took, once; a refused text set from outside changes nothing and
         # is not heard.
         Atspi.EditableText.set_text_contents(text1, "abc")
-        p.window("Input validation")
+        p.window(TEXTS["validationTitle"])
         p.key("Return")
-        wait_for("the box to close", lambda: not p.has_window("Input validation"))
+        wait_for("the box to close", lambda: not p.has_window(TEXTS["validationTitle"]))
         self.assertEqual(p.input_text(), "34")
         wait_for("the insertion heard", lambda: changes.heard)
         self.assertEqual(changes.heard, [("insert", 0, "34")])

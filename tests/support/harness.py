@@ -19,6 +19,22 @@ import time
 SKIPPED = 77  # the exit status that CTest counts as a skip
 
 
+def program_texts():
+    """The program's user-visible texts by their names in design/texts.h, which the tests read
+    rather than copy."""
+    import re
+    source = os.path.join(os.path.dirname(__file__), "..", "..", "design", "texts.h")
+    with open(source, encoding="utf-8") as texts:
+        code = texts.read()
+    literal = r'"(?:[^"\\]|\\.)*"'
+    found = {}
+    for name, value in re.findall(
+            r"constexpr std::string_view (\w+)\s*=\s*((?:" + literal + r"\s*)+);", code):
+        parts = re.findall(literal, value)
+        found[name] = "".join(p[1:-1].replace('\\"', '"').replace("\\n", "\n") for p in parts)
+    return found
+
+
 def require(*tools):
     """Exits as skipped when a tool is not on PATH (an empty name stands for Wine not found)."""
     missing = [tool or "wine" for tool in tools if not tool or shutil.which(tool) is None]

@@ -21,11 +21,11 @@ from harness import unescape
 # Wine is slower to show a change than a native program.
 wait_for = functools.partial(harness.wait_for, timeout=20.0, interval=0.1)
 
-MAIN_TITLE = "Velmora Temperature Converter"
-MESSAGE = " The character you entered is not allowed in the TextBox"
-TOO_LONG = (" The text you entered is too long for the TextBox, which takes at most 50000 "
-            "characters")
-INPUT_TIP = "Please enter the value to convert"
+TEXTS = harness.program_texts()
+MAIN_TITLE = TEXTS["title"]
+MESSAGE = TEXTS["refusedCharacter"]
+TOO_LONG = TEXTS["tooLong"]
+INPUT_TIP = TEXTS["inputTip"]
 
 # The boxes by their top-left corner in the main window's client area (design/layout.h).
 BOX_AT = {(264, 72): "Text1", (264, 112): "Text2", (264, 144): "Text3", (264, 176): "Text4",
@@ -201,13 +201,13 @@ class WindowsProgram(unittest.TestCase):
             with self.subTest(key=key):
                 xdotool("key", key)
                 box = wait_for("the message box",
-                               lambda: self.reader.find("Input validation", "#32770"))
+                               lambda: self.reader.find(TEXTS["validationTitle"], "#32770"))
                 self.assertIn(MESSAGE, box.statics())
                 self.assertEqual([c["text"] for c in box.children if c["class"] == "Button"],
                                  ["OK"])
                 xdotool("key", "space")  # presses OK
                 wait_for("the box to close",
-                         lambda: self.reader.find("Input validation") is None)
+                         lambda: self.reader.find(TEXTS["validationTitle"]) is None)
         self.expect_boxes({"Text1": "100", "Text2": "100°F"})
         xdotool("type", "--delay", "60", "5")
         self.expect_boxes({"Text1": "1005", "Text2": "1005°F"})
@@ -218,17 +218,17 @@ class WindowsProgram(unittest.TestCase):
                 self.assertEqual(self.reader.press(main, pictures["About"][0]), "0")
             else:
                 click(*self.at(main, 286, 250))
-            about = wait_for("the About window", lambda: self.reader.find("Form2"))
+            about = wait_for("the About window", lambda: self.reader.find(TEXTS["aboutTitle"]))
             width, height = about.rect[2] - about.rect[0], about.rect[3] - about.rect[1]
             self.assertEqual((width, height), (542, 290))
             self.assertEqual(about.rect[:2], ((1280 - 542) // 2, (1024 - 290) // 2))
             click(*self.at(about, 100, 100))
-            wait_for("the About window to close", lambda: self.reader.find("Form2") is None)
+            wait_for("the About window to close", lambda: self.reader.find(TEXTS["aboutTitle"]) is None)
 
         # The close picture closes the main window; the About window outlives it, and the
         # program ends with the last window.
         click(*self.at(main, 286, 250))
-        about = wait_for("the About window", lambda: self.reader.find("Form2"))
+        about = wait_for("the About window", lambda: self.reader.find(TEXTS["aboutTitle"]))
         click(*self.at(main, 562, 8))
         wait_for("the main window to close", lambda: self.main_window() is None)
         self.assertIsNone(program.poll())
@@ -271,22 +271,22 @@ class WindowsProgram(unittest.TestCase):
                 for box in boxes:
                     self.close_box(box)
                 time.sleep(0.3)
-                self.assertIsNone(self.reader.find("Input validation"), "a box too many")
+                self.assertIsNone(self.reader.find(TEXTS["validationTitle"]), "a box too many")
                 self.assertEqual(self.main_window().box("Text1"), after)
         self.assertIsNone(program.poll())
         xdotool("key", "alt+F4")
         self.assertEqual(program.wait(timeout=20), 0)
 
     def close_box(self, text):
-        box = wait_for("the message box", lambda: self.reader.find("Input validation", "#32770"))
+        box = wait_for("the message box", lambda: self.reader.find(TEXTS["validationTitle"], "#32770"))
         self.assertIn(text, box.statics())
         xdotool("key", "space")  # presses OK
-        wait_for("the box to close", lambda: self.reader.find("Input validation") is None)
+        wait_for("the box to close", lambda: self.reader.find(TEXTS["validationTitle"]) is None)
 
     def test_keyboard_screen_reader_and_pastes(self):
         program, main = self.start()
         text1 = main.child("Text1")["handle"]
-        self.assertEqual(self.reader.self_object(text1)[1:3], ("Temperature to convert", INPUT_TIP))
+        self.assertEqual(self.reader.self_object(text1)[1:3], (TEXTS["inputName"], INPUT_TIP))
 
         # A conversion error is the input's description, announced as it comes and goes.
         self.reader.ask(f"watch {text1}")
@@ -313,15 +313,15 @@ class WindowsProgram(unittest.TestCase):
 
         # F1 opens About, Escape closes it; a screen reader reads its card and may press it.
         xdotool("key", "F1")
-        about = wait_for("the About window", lambda: self.reader.find("Form2"))
+        about = wait_for("the About window", lambda: self.reader.find(TEXTS["aboutTitle"]))
         role, name, description, action = self.reader.self_object(about.handle)
-        self.assertEqual(name, "About Velmora Temperature Converter")
-        self.assertTrue(description.startswith("Velmora Temperature Converter. Version 1.0."))
+        self.assertEqual(name, f"{TEXTS['aboutName']} {MAIN_TITLE}")
+        self.assertTrue(description.startswith(f"{MAIN_TITLE}. {TEXTS['cardVersion']}."))
         self.assertEqual(action, "Press")
         # A screen reader may hold About's object past the window: it is cut off then.
         self.assertEqual(self.reader.ask(f"hold {about.handle}"), "1")
         xdotool("key", "Escape")
-        wait_for("About to close on Escape", lambda: self.reader.find("Form2") is None)
+        wait_for("About to close on Escape", lambda: self.reader.find(TEXTS["aboutTitle"]) is None)
         self.assertGreaterEqual(int(self.reader.ask("press held 0"), 16), 0x80000000)
 
         # The banners are told as far as they show; a double-click on About's banner leaves
@@ -335,11 +335,11 @@ class WindowsProgram(unittest.TestCase):
                                 window[1] <= top and top + height <= window[3])
         xdotool("mousemove", "--sync", *map(str, self.at(main, 286, 250)))
         xdotool("click", "--repeat", "2", "--delay", "80", "1")
-        about = wait_for("the About window", lambda: self.reader.find("Form2"))
+        about = wait_for("the About window", lambda: self.reader.find(TEXTS["aboutTitle"]))
         time.sleep(1.0)
-        self.assertIsNotNone(self.reader.find("Form2"), "the double-click closed About")
+        self.assertIsNotNone(self.reader.find(TEXTS["aboutTitle"]), "the double-click closed About")
         click(*self.at(about, 100, 100))
-        wait_for("About to close", lambda: self.reader.find("Form2") is None)
+        wait_for("About to close", lambda: self.reader.find(TEXTS["aboutTitle"]) is None)
         xdotool("key", "alt+F4")
         self.assertEqual(program.wait(timeout=20), 0)
 
