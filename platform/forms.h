@@ -56,7 +56,8 @@ struct DoubleClick {
 enum class Command {
     Close,   // the platform's close command: Alt+F4, the window manager's close
     Help,    // F1
-    Dismiss, // Escape, for a window made with escapeDismisses (elsewhere Escape is a character)
+    Dismiss, // Escape, for a window made with escapeDismisses, wherever its focus is (elsewhere
+             // Escape is a character)
 };
 
 class TextBox {

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 #include <array>
+#include <imm.h>
 #include <map>
 #include <oleacc.h>
 #include <thread>
@@ -139,9 +140,7 @@ public:
         SetTimer(m_helper, id, static_cast<UINT>(milliseconds), nullptr);
     }
 
-    bool has(Route route) const override {
-        return route != Route::ScreenReaderInsert && route != Route::InputMethod;
-    }
+    bool has(Route route) const override { return route != Route::ScreenReaderInsert; }
 
     void enter(platform::TextBox& box, Route route, std::string_view text) override {
         const HWND edit = handle(box);
@@ -157,6 +156,15 @@ public:
             PostMessageW(edit, WM_KEYDOWN, VK_F24, data);
             for (wchar_t unit : wide)
                 PostMessageW(edit, WM_CHAR, unit, data);
+            break;
+        }
+        case Route::InputMethod: {
+            // The input method finishes a composition: its text becomes the result.
+            const HIMC context = ImmGetContext(edit);
+            ImmSetCompositionStringW(context, SCS_SETSTR, const_cast<wchar_t*>(wide.c_str()),
+                                     static_cast<DWORD>(wide.size() * sizeof(wchar_t)), nullptr, 0);
+            ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+            ImmReleaseContext(edit, context);
             break;
         }
         case Route::PostedCharacters:
