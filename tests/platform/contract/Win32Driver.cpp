@@ -77,20 +77,19 @@ LPARAM keyData(UINT vk, bool repeat, bool alt = false) {
     return 1 | (scan << 16) | (alt ? 1L << 29 : 0) | (repeat ? 1L << 30 : 0);
 }
 
+BOOL CALLBACK noteDialog(HWND window, LPARAM found) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 // The message box of this thread that shows, if one does.
 HWND showingDialog() {
     HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM out) -> BOOL {
-            wchar_t name[16] = {};
-            GetClassNameW(window, name, 16);
-            if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window))
-                return TRUE;
-            *reinterpret_cast<HWND*>(out) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), noteDialog, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
