@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "resources/packed_format.h"
 #include "resources/raw_format.h"
 
 #include <QByteArray>
@@ -8,10 +9,12 @@
 #include <QImage>
 #include <QResource>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
-// Reading and writing raw picture files (raw_format.h) with Qt.
+// Reading and writing raw picture files (raw_format.h) with Qt, and writing packed ones
+// (packed_format.h).
 namespace resources::rawpicture {
 
 static_assert(opaque == std::uint32_t(QImage::Format_RGB32) &&
@@ -30,6 +33,27 @@ inline QByteArray encode(const QImage& image) {
     for (int y = 0; y < pixels.height(); ++y)
         bytes.append(reinterpret_cast<const char*>(pixels.constScanLine(y)), pixels.width() * 4);
     return bytes;
+}
+
+// The bytes of a packed file (packed_format.h) for image, in bands of bandRows rows.
+inline QByteArray pack(const QImage& image, int bandRows) {
+    const QByteArray raw = encode(image);
+    Header header;
+    std::memcpy(&header, raw.constData(), sizeof header);
+    const qsizetype rowBytes = qsizetype(header.width) * 4;
+    QByteArray table, streams;
+    for (qsizetype top = 0; top < qsizetype(header.height); top += bandRows) {
+        const qsizetype rows = std::min<qsizetype>(bandRows, header.height - top);
+        // qCompress puts the length before a zlib stream; the bands' ends say it.
+        streams.append(
+            qCompress(raw.mid(sizeof header + top * rowBytes, rows * rowBytes), 9).mid(4));
+        const auto end = std::uint32_t(streams.size());
+        table.append(reinterpret_cast<const char*>(&end), sizeof end);
+    }
+    packedpicture::Header packed{
+        {}, header.width, header.height, header.format, std::uint32_t(bandRows)};
+    std::memcpy(packed.magic, packedpicture::magic, sizeof packed.magic);
+    return QByteArray(reinterpret_cast<const char*>(&packed), sizeof packed) + table + streams;
 }
 
 // The picture in bytes, sharing them (no copy) when they are suitably aligned: the bytes must

@@ -78,6 +78,18 @@ QStringList ArtworkGenerator::writeAll(const QString& directory, QString* error)
         return true;
     };
 
+    // Deflated in bands, for the Windows program, which inflates the rows of each band of its
+    // window as it paints it. A band of 32 rows at 1x (and 64 at 2x) is about as many as it
+    // paints at a time.
+    const auto writePacked = [&](const QImage& image, const QString& stem, int scale) {
+        const QString name =
+            QStringLiteral("%1.%2").arg(stem, QLatin1String(resources::packedpicture::extension));
+        if (!saveBytes(resources::rawpicture::pack(image, 32 * scale), root.filePath(name), error))
+            return false;
+        written.append(name);
+        return true;
+    };
+
     const ArtworkPainter artwork(m_fontFamily);
     using Picture = std::function<QImage(int)>;
     const std::pair<QString, Picture> pictures[] = {
@@ -104,10 +116,12 @@ QStringList ArtworkGenerator::writeAll(const QString& directory, QString* error)
     };
     static_assert(std::extent_v<decltype(pictures)> == design::pictures::all.size());
     for (const auto& [name, draw] : pictures) {
-        const QImage single = draw(1);
+        const QImage single = draw(1), twice = draw(2);
         if (!write(single, QStringLiteral("pictures/%1.png").arg(name)) ||
             !writeRaw(single, QStringLiteral("pictures/%1").arg(name)) ||
-            !write(draw(2), QStringLiteral("pictures/%1@2x.png").arg(name)))
+            !writePacked(single, QStringLiteral("pictures/%1").arg(name), 1) ||
+            !write(twice, QStringLiteral("pictures/%1@2x.png").arg(name)) ||
+            !writePacked(twice, QStringLiteral("pictures/%1@2x").arg(name), 2))
             return {};
     }
 

@@ -6,7 +6,9 @@
 
 // Writes every picture of the program into a directory: pictures/*.png (each with its @2x
 // sibling), icons/velmora-<size>.png and icons/velmora.ico, and beside each 1x picture and window
-// icon size its raw pixels (*.pixels, resources/RawPicture.h) for the program to embed.
+// icon size its raw pixels (*.pixels, resources/RawPicture.h) for the program to embed; beside
+// each picture at 1x and 2x its packed pixels (*.packed, resources/packed_format.h) for the
+// Windows program.
 class ArtworkGenerator {
 public:
     explicit ArtworkGenerator(QString fontFamily);

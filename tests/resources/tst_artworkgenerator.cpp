@@ -59,7 +59,9 @@ void TestArtworkGenerator::writesTheSameBytesEveryRun() {
         const QLatin1String name(picture.name);
         expected.append(QStringLiteral("pictures/%1.png").arg(name));
         expected.append(QStringLiteral("pictures/%1.pixels").arg(name));
+        expected.append(QStringLiteral("pictures/%1.packed").arg(name));
         expected.append(QStringLiteral("pictures/%1@2x.png").arg(name));
+        expected.append(QStringLiteral("pictures/%1@2x.packed").arg(name));
     }
     expected.sort();
     QCOMPARE(filesBelow(first.path()), expected);
