@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 // Reading and writing raw picture files (raw_format.h) with Qt, and writing packed ones
 // (packed_format.h).
@@ -35,20 +36,89 @@ inline QByteArray encode(const QImage& image) {
     return bytes;
 }
 
+namespace detail {
+
+// A row of pixelBytes-byte pixels filtered (packed_format.h) with one filter.
+inline QByteArray filterRow(unsigned filter, const uchar* row, const uchar* above, qsizetype size,
+                            qsizetype bpp) {
+    QByteArray filtered(size + 1, Qt::Uninitialized);
+    filtered[0] = char(filter);
+    for (qsizetype i = 0; i < size; ++i) {
+        const uchar a = i >= bpp ? row[i - bpp] : 0, c = i >= bpp ? above[i - bpp] : 0;
+        filtered[i + 1] = char(row[i] - packedpicture::predict(filter, a, above[i], c));
+    }
+    return filtered;
+}
+
+// The same with the filter that leaves the smallest bytes, taken as signed, as PNG encoders
+// choose.
+inline QByteArray filterRow(const uchar* row, const uchar* above, qsizetype size, qsizetype bpp) {
+    QByteArray best;
+    qint64 bestCost = -1;
+    for (unsigned filter = packedpicture::none; filter < packedpicture::filters; ++filter) {
+        const QByteArray filtered = filterRow(filter, row, above, size, bpp);
+        qint64 cost = 0;
+        for (qsizetype i = 1; i < filtered.size(); ++i)
+            cost += std::min(uchar(filtered[i]), uchar(-uchar(filtered[i])));
+        if (bestCost < 0 || cost < bestCost) {
+            best = filtered;
+            bestCost = cost;
+        }
+    }
+    return best;
+}
+
+// Rows [top, end) of `pixels` as a zlib stream: each row with one filter, or (given `filters`)
+// each with the one filterRow chooses.
+inline QByteArray deflateRows(const QByteArray& pixels, qsizetype rowBytes, qsizetype bpp,
+                              qsizetype top, qsizetype end, unsigned filter) {
+    const QByteArray nothing(rowBytes, '\0'); // above a band's first row
+    QByteArray rows;
+    for (qsizetype y = top; y < end; ++y) {
+        const auto* row = reinterpret_cast<const uchar*>(pixels.constData()) + y * rowBytes;
+        const auto* above =
+            y > top ? row - rowBytes : reinterpret_cast<const uchar*>(nothing.constData());
+        rows.append(filter == packedpicture::filters
+                        ? filterRow(row, above, rowBytes, bpp)
+                        : filterRow(filter, row, above, rowBytes, bpp));
+    }
+    return qCompress(rows, 9).mid(4); // qCompress puts the length before a zlib stream
+}
+
+// The rows of an encoded picture as a packed stream holds them: pixelBytes bytes a pixel.
+inline QByteArray streamPixels(const QByteArray& encoded, const Header& header) {
+    if (packedpicture::pixelBytes(header.format) == 4)
+        return encoded.mid(sizeof header);
+    QByteArray pixels;
+    pixels.reserve(qsizetype(header.width) * header.height * 3);
+    for (qsizetype at = sizeof header; at < encoded.size(); at += 4)
+        pixels.append(encoded.constData() + at, 3); // opaque: the alpha is 255
+    return pixels;
+}
+
+} // namespace detail
+
 // The bytes of a packed file (packed_format.h) for image, in bands of bandRows rows.
 inline QByteArray pack(const QImage& image, int bandRows) {
-    const QByteArray raw = encode(image);
+    const QByteArray encoded = encode(image);
     Header header;
-    std::memcpy(&header, raw.constData(), sizeof header);
-    const qsizetype rowBytes = qsizetype(header.width) * 4;
+    std::memcpy(&header, encoded.constData(), sizeof header);
+    const QByteArray pixels = detail::streamPixels(encoded, header);
+    const qsizetype bpp = packedpicture::pixelBytes(header.format);
+    const qsizetype rowBytes = qsizetype(header.width) * bpp;
     QByteArray table, streams;
     for (qsizetype top = 0; top < qsizetype(header.height); top += bandRows) {
-        const qsizetype rows = std::min<qsizetype>(bandRows, header.height - top);
-        // qCompress puts the length before a zlib stream; the bands' ends say it.
-        streams.append(
-            qCompress(raw.mid(sizeof header + top * rowBytes, rows * rowBytes), 9).mid(4));
-        const auto end = std::uint32_t(streams.size());
-        table.append(reinterpret_cast<const char*>(&end), sizeof end);
+        const qsizetype end = std::min<qsizetype>(top + bandRows, header.height);
+        // Whichever filtering deflates smallest: one filter throughout, or each row its own.
+        QByteArray smallest;
+        for (unsigned filter = packedpicture::none; filter <= packedpicture::filters; ++filter) {
+            QByteArray stream = detail::deflateRows(pixels, rowBytes, bpp, top, end, filter);
+            if (smallest.isEmpty() || stream.size() < smallest.size())
+                smallest = std::move(stream);
+        }
+        streams.append(smallest);
+        const auto streamsEnd = std::uint32_t(streams.size());
+        table.append(reinterpret_cast<const char*>(&streamsEnd), sizeof streamsEnd);
     }
     packedpicture::Header packed{
         {}, header.width, header.height, header.format, std::uint32_t(bandRows)};

@@ -10,11 +10,46 @@
 // A picture's raw pixels (raw_format.h) deflated a band of rows at a time, each band a zlib
 // stream of its own: a program that paints a band of its window inflates only the rows it shows,
 // and never holds the whole picture. Layout: the header below, then a table of where each band's
-// stream ends (32-bit, counted from the first stream's start), then the streams. Plain C++, for
-// every front end.
+// stream ends (32-bit, counted from the first stream's start), then the streams. Each row in a
+// stream is a filter byte and the row's pixels, filtered as a PNG's rows are (which shrinks
+// gradients by a tenth to a half): 4 bytes a pixel, or 3 (B, G, R) when the picture is opaque,
+// its alpha then being 255 throughout. Plain C++, for every front end.
 namespace resources::packedpicture {
 
 inline constexpr char extension[] = "packed";
+
+// PNG's filters: each byte is stored less what these predict from the same channel of the pixel
+// to its left (a), the one above (b) and the one above that (c); 0 beyond an edge, and above a
+// band's first row.
+enum Filter : unsigned char { none, sub, up, average, paeth, filters };
+
+inline unsigned char paethPredictor(unsigned char a, unsigned char b, unsigned char c) {
+    const int estimate = a + b - c;
+    const int da = estimate > a ? estimate - a : a - estimate;
+    const int db = estimate > b ? estimate - b : b - estimate;
+    const int dc = estimate > c ? estimate - c : c - estimate;
+    return da <= db && da <= dc ? a : db <= dc ? b : c;
+}
+
+inline unsigned char predict(unsigned filter, unsigned char a, unsigned char b, unsigned char c) {
+    switch (filter) {
+    case sub:
+        return a;
+    case up:
+        return b;
+    case average:
+        return static_cast<unsigned char>((a + b) / 2);
+    case paeth:
+        return paethPredictor(a, b, c);
+    default:
+        return 0;
+    }
+}
+
+// The bytes a pixel takes in a stream.
+inline unsigned pixelBytes(std::uint32_t format) {
+    return format == rawpicture::opaque ? 3 : 4;
+}
 
 struct Header {
     char magic[4];
@@ -23,7 +58,7 @@ struct Header {
     std::uint32_t bandRows;
 };
 static_assert(sizeof(Header) == 20);
-inline constexpr char magic[4] = {'V', 'P', 'Z', '1'};
+inline constexpr char magic[4] = {'V', 'P', 'Z', '2'};
 
 struct Picture {
     Header header;
