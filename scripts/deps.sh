@@ -14,9 +14,10 @@ test_packages=(libgtest-dev locales libbenchmark-dev clang libclang-rt-14-dev cl
 
 # The 32-bit Wine runs the 32-bit program; it needs the i386 architecture enabled in dpkg.
 # wixl builds the Windows Installer package; msitools reads it back; osslsigncode signs it and
-# the .exe, with a certificate openssl makes for the signing test.
-windows_packages=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest wine wine32:i386
-                  xvfb xdotool x11-utils imagemagick wixl msitools osslsigncode openssl)
+# the .exe, with a certificate openssl makes for the signing test. zlib inflates the pictures.
+windows_packages=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 libz-mingw-w64-dev googletest
+                  wine wine32:i386 xvfb xdotool x11-utils imagemagick wixl msitools osslsigncode
+                  openssl)
 # dpkg-shlibdeps finds the package's dependencies.
 deb_packages=(dpkg-dev file)
 

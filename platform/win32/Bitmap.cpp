@@ -1,38 +1,41 @@
 // SPDX-License-Identifier: MIT
 #include "platform/win32/Bitmap.h"
 
-#include "platform/win32/SystemLibrary.h"
-#include "resources/raw_format.h"
+#include "picture_resources.h"
+#include "platform/win32/Scaler.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstdint>
 #include <cstring>
-#include <string>
 #include <utility>
-#include <wincodec.h>
+#include <vector>
+#include <zlib.h>
 
 namespace platform::win32 {
 
 namespace {
 
-// The picture's resource name, as the build names it: "title-banner" is TITLE_BANNER.
-std::wstring resourceName(const char* picture) {
-    std::wstring name;
-    for (const char* c = picture; *c; ++c)
-        name +=
-            *c == '-' ? L'_' : static_cast<wchar_t>(std::toupper(static_cast<unsigned char>(*c)));
-    return name;
-}
+namespace packed = resources::packedpicture;
 
-// The bytes of an RCDATA resource.
-std::pair<const BYTE*, DWORD> resourceBytes(const std::wstring& name) {
+// The bytes of a picture's resource, numbered by the build (picture_resources.h).
+std::pair<const BYTE*, DWORD> pictureBytes(const char* picture, bool twice) {
+    const auto resource = std::find_if(
+        std::begin(pictureResources), std::end(pictureResources),
+        [picture](const PictureResource& r) { return std::strcmp(r.name, picture) == 0; });
+    if (resource == std::end(pictureResources))
+        return {nullptr, 0};
     HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC found = FindResourceW(module, name.c_str(), MAKEINTRESOURCEW(10)); // RT_RCDATA
+    HRSRC found =
+        FindResourceW(module, MAKEINTRESOURCEW(twice ? resource->twice : resource->single),
+                      MAKEINTRESOURCEW(10)); // RT_RCDATA
     if (!found)
         return {nullptr, 0};
     const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
     return {bytes, bytes ? SizeofResource(module, found) : 0};
+}
+
+std::optional<packed::Picture> readPicture(const char* picture, bool twice) {
+    const auto [bytes, size] = pictureBytes(picture, twice);
+    return packed::read(bytes, size);
 }
 
 // A 32-bit top-down DIB section of that size; its pixels in `pixels`.
@@ -60,7 +63,91 @@ std::uint32_t over(std::uint32_t source, std::uint32_t below) {
     return result;
 }
 
+// A zlib stream being inflated, ended when it goes.
+class Inflater {
+public:
+    Inflater() { m_ready = inflateInit(&m_stream) == Z_OK; }
+    ~Inflater() {
+        if (m_ready)
+            inflateEnd(&m_stream);
+    }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+    // Starts on the stream in `bytes`.
+    bool start(const unsigned char* bytes, std::uint32_t size) {
+        if (!m_ready || inflateReset(&m_stream) != Z_OK)
+            return false;
+        m_stream.next_in = const_cast<Bytef*>(bytes); // zlib's interface is not const
+        m_stream.avail_in = size;
+        return true;
+    }
+    // The next `size` bytes of what it holds.
+    bool next(void* into, std::uint32_t size) {
+        m_stream.next_out = static_cast<Bytef*>(into);
+        m_stream.avail_out = size;
+        const int result = inflate(&m_stream, Z_SYNC_FLUSH);
+        return (result == Z_OK || result == Z_STREAM_END) && m_stream.avail_out == 0;
+    }
+
+private:
+    z_stream m_stream{};
+    bool m_ready = false;
+};
+
+// Undoes the filter of a row as a stream holds it (its filter, then `size` bytes) in place, given
+// the row above it, already undone.
+bool unfilter(unsigned char* row, const unsigned char* above, std::size_t size, unsigned bpp) {
+    const unsigned filter = row[0];
+    if (filter >= packed::filters)
+        return false;
+    if (filter == packed::none)
+        return true;
+    for (std::size_t i = 1; i <= size; ++i) {
+        const unsigned char a = i > bpp ? row[i - bpp] : 0, c = i > bpp ? above[i - bpp] : 0;
+        row[i] = static_cast<unsigned char>(row[i] + packed::predict(filter, a, above[i], c));
+    }
+    return true;
+}
+
+// A row's pixels from its bytes: 4 a pixel as a DIB section keeps them, or 3 of an opaque one.
+void expand(const unsigned char* bytes, std::uint32_t width, unsigned bpp, std::uint32_t* pixels) {
+    if (bpp == 4) {
+        std::memcpy(pixels, bytes, std::size_t(width) * 4);
+        return;
+    }
+    for (std::uint32_t x = 0; x < width; ++x, bytes += 3)
+        pixels[x] =
+            0xFF000000u | bytes[0] | std::uint32_t(bytes[1]) << 8 | std::uint32_t(bytes[2]) << 16;
+}
+
 } // namespace
+
+bool inflateRows(const packed::Picture& picture, int first, int end, std::uint32_t* rows) {
+    const auto width = picture.header.width;
+    const int bandRows = static_cast<int>(picture.header.bandRows);
+    if (first < 0 || end > static_cast<int>(picture.header.height) || first >= end)
+        return false;
+    const unsigned bpp = packed::pixelBytes(picture.header.format);
+    const std::size_t size = std::size_t(width) * bpp;
+    std::vector<unsigned char> row(size + 1), above(size + 1); // each with its filter first
+    Inflater inflater;
+    for (int band = first / bandRows; band * bandRows < end; ++band) {
+        const auto start = picture.bandStart(std::uint32_t(band));
+        if (!inflater.start(picture.streams + start, picture.bandEnd(std::uint32_t(band)) - start))
+            return false;
+        std::fill(above.begin(), above.end(), 0);
+        for (int y = band * bandRows; y < std::min(end, (band + 1) * bandRows); ++y) {
+            if (!inflater.next(row.data(), std::uint32_t(row.size())) ||
+                !unfilter(row.data(), above.data(), size, bpp))
+                return false;
+            if (y >= first)
+                expand(row.data() + 1, width, bpp, rows + std::size_t(y - first) * width);
+            std::swap(row, above);
+        }
+    }
+    return true;
+}
 
 Canvas::Canvas(HDC screen, int width, int height)
     : m_width(width)
@@ -73,7 +160,7 @@ void Canvas::moveTo(int top) {
     SetViewportOrgEx(m_dc.get(), 0, -top, nullptr);
 }
 
-void Canvas::blend(const BYTE* pixels, int width, int height, int left, int top) {
+void Canvas::blend(const std::uint32_t* pixels, int width, int height, int left, int top) {
     if (!m_pixels)
         return;
     top -= m_top;
@@ -81,13 +168,10 @@ void Canvas::blend(const BYTE* pixels, int width, int height, int left, int top)
     const int fromX = std::max(0, -left), toX = std::min(width, m_width - left);
     const int fromY = std::max(0, -top), toY = std::min(height, m_height - top);
     for (int y = fromY; y < toY; ++y) {
-        const BYTE* row = pixels + std::size_t(y) * std::size_t(width) * 4;
+        const std::uint32_t* row = pixels + std::size_t(y) * std::size_t(width);
         std::uint32_t* target = m_pixels + std::size_t(top + y) * std::size_t(m_width) + left;
-        for (int x = fromX; x < toX; ++x) {
-            std::uint32_t source;
-            std::memcpy(&source, row + std::size_t(x) * 4, 4);
-            target[x] = over(source, target[x]);
-        }
+        for (int x = fromX; x < toX; ++x)
+            target[x] = over(row[x], target[x]);
     }
 }
 
@@ -96,78 +180,39 @@ void Canvas::copyTo(HDC screen) const {
 }
 
 Bitmap Bitmap::load(const design::pictures::Picture& picture, bool twice) {
-    const std::wstring name = resourceName(picture.name);
+    Bitmap bitmap;
     if (twice) {
-        const auto [bytes, size] = resourceBytes(name + L"_2X");
-        if (Bitmap png = fromPng(bytes, size);
-            png.m_decoded && png.m_width == 2 * picture.width && png.m_height == 2 * picture.height)
-            return png;
+        bitmap.m_picture = readPicture(picture.name, true);
+        const auto isDouble = [&](const packed::Header& header) {
+            return header.width == 2u * picture.width && header.height == 2u * picture.height;
+        };
+        if (bitmap.m_picture && isDouble(bitmap.m_picture->header))
+            return bitmap;
     }
-    const auto [bytes, size] = resourceBytes(name);
-    return fromRawPixels(bytes, size);
-}
-
-Bitmap Bitmap::fromRawPixels(const BYTE* bytes, DWORD size) {
-    namespace raw = resources::rawpicture;
-    const std::optional<raw::Header> header = raw::readHeader(bytes, size);
-    if (!header)
-        return {};
-    Bitmap bitmap;
-    bitmap.m_width = static_cast<int>(header->width);
-    bitmap.m_height = static_cast<int>(header->height);
-    bitmap.m_raw = bytes + sizeof(raw::Header); // a resource stays mapped for the program's life
-    bitmap.m_opaque = header->format == raw::opaque;
+    bitmap.m_picture = readPicture(picture.name, false);
     return bitmap;
 }
 
-Bitmap Bitmap::fromPng(const BYTE* bytes, DWORD size) {
-    const auto createInstance =
-        systemFunction<HRESULT WINAPI(REFCLSID, LPUNKNOWN, DWORD, REFIID, void**)>(
-            L"ole32.dll", "CoCreateInstance");
-    ComPtr<IWICImagingFactory> factory;
-    ComPtr<IWICStream> stream;
-    ComPtr<IWICBitmapDecoder> decoder;
-    ComPtr<IWICBitmapFrameDecode> frame;
-    ComPtr<IWICFormatConverter> converted;
-    if (!bytes || !createInstance ||
-        FAILED(createInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_IWICImagingFactory, factory.putVoid())) ||
-        FAILED(factory->CreateStream(stream.put())) ||
-        FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(bytes), size)) ||
-        FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr,
-                                                WICDecodeMetadataCacheOnDemand, decoder.put())) ||
-        FAILED(decoder->GetFrame(0, frame.put())) ||
-        FAILED(factory->CreateFormatConverter(converted.put())) ||
-        FAILED(converted->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA,
-                                     WICBitmapDitherTypeNone, nullptr, 0,
-                                     WICBitmapPaletteTypeCustom)))
-        return {};
-    UINT width = 0, height = 0;
-    if (FAILED(converted->GetSize(&width, &height)) || width == 0 || height == 0)
-        return {};
-    void* pixels = nullptr;
-    Bitmap bitmap;
-    bitmap.m_decoded = makeDib(static_cast<int>(width), static_cast<int>(height), &pixels);
-    const UINT stride = width * 4;
-    if (!bitmap.m_decoded ||
-        FAILED(converted->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(pixels))))
-        return {};
-    bitmap.m_width = static_cast<int>(width);
-    bitmap.m_height = static_cast<int>(height);
-    return bitmap;
+bool Bitmap::isOpaque() const {
+    return m_picture && m_picture->header.format == resources::rawpicture::opaque;
 }
 
 void Bitmap::draw(Canvas& canvas, const RECT& where) const {
-    if (m_raw) {
-        canvas.blend(m_raw, m_width, m_height, where.left, where.top);
+    const int width = where.right - where.left, height = where.bottom - where.top;
+    const int top = std::max(canvas.top(), static_cast<int>(where.top)) - where.top;
+    const int bottom = std::min(canvas.bottom(), static_cast<int>(where.bottom)) - where.top;
+    if (!m_picture || top >= bottom)
         return;
-    }
-    if (!m_decoded)
+    const auto& header = m_picture->header;
+    Scaler scaler(static_cast<int>(header.width), static_cast<int>(header.height), width, height);
+    const auto [first, end] = scaler.sourceRows(top, bottom);
+    std::vector<std::uint32_t> source(std::size_t(end - first) * header.width);
+    if (!inflateRows(*m_picture, first, end, source.data()))
         return;
-    const MemoryDC source(canvas.dc(), m_decoded.get());
-    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    GdiAlphaBlend(canvas.dc(), where.left, where.top, where.right - where.left,
-                  where.bottom - where.top, source.get(), 0, 0, m_width, m_height, blend);
+    std::vector<std::uint32_t> scaled(std::size_t(bottom - top) * std::size_t(width));
+    for (int y = top; y < bottom; ++y)
+        scaler.row(y, source.data(), first, &scaled[std::size_t(y - top) * std::size_t(width)]);
+    canvas.blend(scaled.data(), width, bottom - top, where.left, where.top + top);
 }
 
 } // namespace platform::win32

@@ -3,9 +3,11 @@
 
 #include "design/pictures.h"
 #include "platform/win32/Handles.h"
+#include "resources/packed_format.h"
 
 #include <windows.h>
 #include <cstdint>
+#include <optional>
 
 namespace platform::win32 {
 
@@ -21,10 +23,12 @@ public:
 
     // The band from the window's row `top` down.
     void moveTo(int top);
+    int top() const { return m_top; }
+    int bottom() const { return m_top + m_height; }
     HDC dc() const { return m_dc.get(); }
     // Premultiplied pixels (rows of width pixels, the top one first, each 4 bytes in the order a
     // DIB section keeps them) laid over the band at (left, top) in the window, clipped to it.
-    void blend(const BYTE* pixels, int width, int height, int left, int top);
+    void blend(const std::uint32_t* pixels, int width, int height, int left, int top);
     void copyTo(HDC screen) const;
 
 private:
@@ -35,32 +39,29 @@ private:
     MemoryDC m_dc;
 };
 
-// A picture of the program, as its resources hold it. The 1x one is stored as the very pixels a
-// DIB section holds: it is drawn from the program's own bytes, with no decoder and no copy. The
-// @2x one is a PNG, decoded by the system on a high-density screen only.
+// Rows [first, end) of a packed picture inflated into `rows`, only the bands that hold them; false
+// when its data is broken.
+bool inflateRows(const resources::packedpicture::Picture& picture, int first, int end,
+                 std::uint32_t* rows);
+
+// A picture of the program, as its resources hold it: packed (resources/packed_format.h), so that
+// painting a band of a window inflates only the rows that band shows, and no whole copy is kept.
 class Bitmap {
 public:
     Bitmap() = default;
 
-    // The @2x one needs COM, which the caller has started. An empty bitmap when the picture
-    // cannot be had.
+    // The @2x picture when `twice` and the resources hold it at that size, otherwise the 1x one;
+    // an empty bitmap when there is none.
     static Bitmap load(const design::pictures::Picture& picture, bool twice);
 
-    // Draws the whole picture into the rectangle: at its own size for the 1x one, scaled to the
-    // rectangle for the @2x one.
+    // Lays the part of the picture in the canvas's band over it, the whole picture scaled to the
+    // rectangle (smoothly, Scaler.h; at its own size pixel for pixel).
     void draw(Canvas& canvas, const RECT& where) const;
     // Whether every pixel is opaque, so that nothing beneath it shows.
-    bool isOpaque() const { return m_opaque; }
+    bool isOpaque() const;
 
 private:
-    static Bitmap fromRawPixels(const BYTE* bytes, DWORD size);
-    static Bitmap fromPng(const BYTE* bytes, DWORD size);
-
-    int m_width = 0;
-    int m_height = 0;
-    bool m_opaque = false;
-    const BYTE* m_raw = nullptr; // the 1x pixels, in the program's resources
-    BitmapHandle m_decoded;      // the @2x picture
+    std::optional<resources::packedpicture::Picture> m_picture; // mapped for the program's life
 };
 
 } // namespace platform::win32

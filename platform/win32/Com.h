@@ -4,8 +4,8 @@
 namespace platform::win32 {
 
 // COM on the user-interface thread, started the first time something needs it (a screen reader's
-// question, a picture to decode at high density), so that a start-up that needs neither never
-// pays for it. Ends with its owner, the runtime, after every window.
+// question), so that a start-up that needs none never pays for it. Ends with its owner, the
+// runtime, after every window.
 class ComApartment {
 public:
     ComApartment() = default;

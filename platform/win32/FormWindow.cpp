@@ -120,8 +120,7 @@ platform::ComboBox& FormWindow::addComboBox(const ComboBoxProperties& properties
 platform::Picture& FormWindow::addPicture(const PictureProperties& properties) {
     PaintedPicture& picture =
         *m_pictures.emplace_back(std::make_unique<PaintedPicture>(properties));
-    picture.bitmap =
-        Bitmap::load(picture.picture, wantsDoublePictures(m_dpi / 96.0) && com().use());
+    picture.bitmap = Bitmap::load(picture.picture, wantsDoublePictures(m_dpi / 96.0));
     return picture;
 }
 
@@ -398,7 +397,7 @@ void FormWindow::rescale(int dpi, const RECT* suggested) {
 }
 
 void FormWindow::loadPictures() {
-    const bool twice = wantsDoublePictures(m_dpi / 96.0) && com().use();
+    const bool twice = wantsDoublePictures(m_dpi / 96.0);
     m_background = Bitmap::load(m_backgroundPicture, twice);
     for (const auto& picture : m_pictures)
         picture->bitmap = Bitmap::load(picture->picture, twice);
