@@ -19,7 +19,8 @@ on an Xvfb display of its own, and measures for each run:
   - idle CPU: the process's processor time over --idle seconds (default 1) with the keyboard
     focus on the window, after half a second of settling.
 Each round runs all three back to back, the order rotating from round to round, so that a drift
-in the machine's load hits all alike. Prints the median and range of each figure, the ratios of
+in the machine's load hits all alike; --before adds an earlier build of the program as a fourth,
+for a before-and-after in one run. Prints the median and range of each figure, the ratios of
 the program's medians to the others', and the medians of the per-round (paired) ratios.
 
 --profile instead starts each --rounds times with WINEDEBUG=+timestamp,+loaddll (plus any
@@ -34,7 +35,7 @@ Example: --profile --channels win,ole,wincodecs --mark CoInitializeEx
          --mark "WIN_CreateWindowEx .*parent=00000000" --mark ImagingFactory_CreateInstance
 
 Usage: bench/startup_wine.py [--rounds N] [--idle S] [--wineprefix DIR] [--program EXE]
-                             [--reference EXE] [--minimal EXE] [BUILD_DIR]
+                             [--reference EXE] [--minimal EXE] [--before EXE] [BUILD_DIR]
        bench/startup_wine.py --profile [--channels C,...] [--mark REGEX]... [--keep-logs DIR] ...
 BUILD_DIR is the Windows build (default ./build-windows, as scripts/build-windows.sh makes it).
 Needs wine, Xvfb and libX11; the prefix is made (about 10 s) in a temporary folder unless
@@ -98,15 +99,33 @@ def run_once(session, screen, exe, blank, idle_seconds):
     }
 
 
+def paired_ratio(results, name, other, figure):
+    ratios = [run[figure] / base[figure]
+              for run, base in zip(results[name], results[other]) if base[figure]]
+    return statistics.median(ratios) if ratios else None
+
+
+def print_before(results):
+    """With --before: the earlier build beside the program, each against the same-controls window,
+    and the program against it (medians of the per-round ratios)."""
+    print(f"\n{'paired ratios':<24}{'before /same':>14}{'program /same':>15}{'program /before':>17}")
+    for figure, unit in FIGURES.items():
+        cells = [paired_ratio(results, name, other, figure) for name, other in
+                 (("before", NAMES[1]), (NAMES[0], NAMES[1]), (NAMES[0], "before"))]
+        print(f"{figure + ' (' + unit + ')':<24}" + "".join(
+            f"{'-' if cell is None else f'{cell:.2f}':>{width}}"
+            for cell, width in zip(cells, (14, 15, 17))))
+
+
 def print_table(results, rounds):
     print(f"\n{rounds} rounds under Wine on Xvfb, one warm Wine session; median [min - max]")
-    header = (f"{'':<24}" + "".join(f"{name:>24}" for name in NAMES)
+    header = (f"{'':<24}" + "".join(f"{name:>24}" for name in results)
               + f"{'/same':>8}{'paired':>8}{'/minimal':>9}{'paired':>8}")
     print(header)
     print("-" * len(header))
     for figure, unit in FIGURES.items():
         cells, medians = [], []
-        for name in NAMES:
+        for name in results:
             median, low, high = summary([run[figure] for run in results[name]])
             medians.append(median)
             cells.append(f"{median:7.1f} [{low:6.1f} - {high:6.1f}]")
@@ -114,13 +133,13 @@ def print_table(results, rounds):
         for other, width in ((1, 8), (2, 9)):
             ratios += (f"{medians[0] / medians[other]:{width}.2f}" if medians[other]
                        else f"{'-':>{width}}")
-            paired = [run[figure] / base[figure]
-                      for run, base in zip(results[NAMES[0]], results[NAMES[other]])
-                      if base[figure]]
-            ratios += f"{statistics.median(paired):8.2f}" if paired else f"{'-':>8}"
+            paired = paired_ratio(results, NAMES[0], NAMES[other], figure)
+            ratios += f"{paired:8.2f}" if paired is not None else f"{'-':>8}"
         print(f"{figure + ' (' + unit + ')':<24}" + "".join(f"{c:>24}" for c in cells) + ratios)
     print("\n/same, /minimal: ratio of the program's median to that window's; paired: median of "
           "the ratios within each round.")
+    if "before" in results:
+        print_before(results)
 
 
 # ---- --profile ----
@@ -337,6 +356,8 @@ def main():
     parser.add_argument("--program", help="the .exe to measure (default: from BUILD_DIR)")
     parser.add_argument("--reference", help="the same-controls window (default: from BUILD_DIR)")
     parser.add_argument("--minimal", help="the minimal window (default: from BUILD_DIR)")
+    parser.add_argument("--before", metavar="EXE",
+                        help="an earlier build of the program, measured in the same rounds")
     arguments = parser.parse_args()
     bench = os.path.join(arguments.build_dir, "bench", "win32")
     programs = {
@@ -345,27 +366,29 @@ def main():
         "same controls": arguments.reference or os.path.join(bench, "reference_window.exe"),
         "minimal": arguments.minimal or os.path.join(bench, "minimal_window.exe"),
     }
+    if arguments.before and not arguments.profile:
+        programs["before"] = arguments.before
     programs, session = wine_session(arguments.build_dir, arguments.wine, arguments.wineprefix,
                                      programs)
     with session:
         screen = Screen(session.display.name)
         blank = screen.pixels()
         # One untimed start each, so that all start with warm file caches.
-        for name in NAMES:
+        for name in programs:
             run_once(session, screen, programs[name], blank, 0.1)
         if arguments.profile:
             profile(session, screen, programs, blank, arguments.rounds,
                     [c for c in arguments.channels.split(",") if c], arguments.mark,
                     arguments.keep_logs)
             return
-        results = {name: [] for name in NAMES}
-        turns = rotations(NAMES)
+        results = {name: [] for name in programs}
+        turns = rotations(list(programs))
         for round_number in range(arguments.rounds):
             for name in turns[round_number % len(turns)]:
                 results[name].append(run_once(session, screen, programs[name], blank,
                                               arguments.idle))
             print(f"round {round_number + 1}/{arguments.rounds}: " + ", ".join(
-                f"{name} {results[name][-1]['first paint']:.0f} ms" for name in NAMES),
+                f"{name} {results[name][-1]['first paint']:.0f} ms" for name in programs),
                 file=sys.stderr, flush=True)
     print_table(results, arguments.rounds)
 
