@@ -19,6 +19,7 @@ namespace contract {
 // The ways text reaches an input box other than by a typed key.
 enum class Route {
     Paste,            // the context menu's Paste
+    PasteByKey,       // Shift+Insert, which types no character
     InputMethod,      // an input method's commit
     OutsideBmp,       // a key that types one character beyond the Basic Multilingual Plane
     PostedCharacters, // another program posts characters, no key pressed

@@ -106,8 +106,9 @@ public:
     }
 
     bool has(Route route) const override {
-        return route == Route::Paste || route == Route::InputMethod || route == Route::OutsideBmp ||
-               route == Route::ScreenReaderSet || route == Route::ScreenReaderInsert;
+        return route == Route::Paste || route == Route::PasteByKey || route == Route::InputMethod ||
+               route == Route::OutsideBmp || route == Route::ScreenReaderSet ||
+               route == Route::ScreenReaderInsert;
     }
 
     void enter(platform::TextBox& box, Route route, std::string_view text) override {
@@ -115,6 +116,9 @@ public:
         if (route == Route::Paste) {
             QGuiApplication::clipboard()->setText(qs(text));
             line.paste(); // what the context menu's Paste does
+        } else if (route == Route::PasteByKey) {
+            QGuiApplication::clipboard()->setText(qs(text));
+            QTest::keyClick(&line, Qt::Key_Insert, Qt::ShiftModifier);
         } else if (route == Route::InputMethod) {
             QInputMethodEvent commit;
             commit.setCommitString(qs(text));

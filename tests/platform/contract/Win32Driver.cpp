@@ -54,15 +54,15 @@ VARIANT child(long id) {
 
 struct Stroke {
     UINT vk;
-    bool control = false;
+    UINT modifier = 0; // a key held with it
 };
 
 Stroke strokeOf(Key key) {
     static constexpr std::array<Stroke, 11> strokes{{{'7'},
                                                      {'X'},
                                                      {VK_BACK},
-                                                     {'H', true},
-                                                     {'V', true},
+                                                     {'H', VK_CONTROL},
+                                                     {'V', VK_CONTROL},
                                                      {VK_DELETE},
                                                      {VK_HOME},
                                                      {VK_LEFT},
@@ -149,6 +149,10 @@ public:
             setClipboard(wide);
             SendMessageW(edit, WM_PASTE, 0, 0); // what the context menu's Paste does
             break;
+        case Route::PasteByKey:
+            setClipboard(wide);
+            pressIn(edit, VK_INSERT, VK_SHIFT, false);
+            break;
         case Route::OutsideBmp: {
             // The layout gives the key's character as two units, each with the key's data.
             const LPARAM data = keyData(VK_F24, false);
@@ -184,7 +188,7 @@ public:
 
     void press(platform::TextBox& box, Key key, bool repeat) override {
         const Stroke stroke = strokeOf(key);
-        pressIn(handle(box), stroke.vk, stroke.control, repeat);
+        pressIn(handle(box), stroke.vk, stroke.modifier, repeat);
     }
 
     void select(platform::TextBox& box, std::size_t from, std::size_t length) override {
@@ -209,7 +213,7 @@ public:
     void pickNext(platform::ComboBox& combo) override {
         const HWND field = comboField(combo);
         SetFocus(field);
-        pressIn(field, VK_DOWN, false, false);
+        pressIn(field, VK_DOWN, 0, false);
     }
 
     void typeInto(platform::ComboBox& combo, std::string_view text) override {
@@ -218,7 +222,7 @@ public:
         SendMessageW(field, EM_SETSEL, 0, -1);
         for (wchar_t unit : toWide(text))
             PostMessageW(field, WM_CHAR, unit, 1);
-        pressIn(field, VK_RETURN, false, false);
+        pressIn(field, VK_RETURN, 0, false);
         SetFocus(nullptr);
         settle();
     }
@@ -338,11 +342,12 @@ private:
     }
 
     // A key as the keyboard gives it: down (translated to its character by the loop), then up.
-    void pressIn(HWND target, UINT vk, bool control, bool repeat) {
+    void pressIn(HWND target, UINT vk, UINT modifier, bool repeat) {
         BYTE keys[256] = {}, before[256] = {};
         GetKeyboardState(before);
         std::copy(std::begin(before), std::end(before), keys);
-        keys[VK_CONTROL] = keys[VK_LCONTROL] = control ? 0x80 : 0;
+        if (modifier)
+            keys[modifier] = 0x80;
         keys[vk] = 0x80;
         SetKeyboardState(keys);
         PostMessageW(target, WM_KEYDOWN, vk, keyData(vk, repeat));
